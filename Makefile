@@ -1,0 +1,40 @@
+# The two commands of the README: `make run` and `make test`. Each installs what is
+# missing, configures and builds.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+export QT_QPA_PLATFORM ?= offscreen
+
+.PHONY: deps configure build run test bench sanitize fuzz gallery clean
+
+deps:
+	@tools/install-deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	env -u QT_QPA_PLATFORM ./$(BUILD)/partory
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARTORY_WINDOW=OFF
+	cmake --build build-bench -j $(JOBS) --target partory_bench
+	./build-bench/bench/partory_bench
+
+sanitize: deps
+	cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARTORY_SANITIZE=ON
+	cmake --build build-sanitize -j $(JOBS)
+	cd build-sanitize && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+gallery: build
+	./$(BUILD)/tools/partory_gallery $(BUILD)/gallery
+
+clean:
+	rm -rf $(BUILD) build-bench build-sanitize build-fuzz

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace partory {
+
+using FileHandle = int;
+inline constexpr FileHandle kNoFile = -1;
+
+// Which file a path or handle names: the same file through a link or another spelling has
+// the same identity.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+enum class PathKind { Missing, File, Folder, Other };
+
+struct FileStatus {
+    std::int64_t size = 0;
+    FileIdentity identity;
+    PathKind kind = PathKind::Missing;
+    std::int64_t modifiedSeconds = 0;  // last modification, seconds since the epoch (UTC)
+};
+
+// The thin layer over the operating system's file calls that both jobs and the checks go
+// through. Tests swap it to inject faults (full disk, failed read, failed close...).
+// Every call reports failure by its result and never throws.
+class FileLayer {
+public:
+    virtual ~FileLayer() = default;
+
+    // An existing file, for reading and writing, shared (divide source).
+    virtual FileHandle OpenReadWrite(const std::string& path) = 0;
+    // An existing file, for reading only (combine input).
+    virtual FileHandle OpenRead(const std::string& path) = 0;
+    // Creates the file or opens the existing one for reading and writing, without cutting
+    // it: callers check its identity first and then Truncate. With exclusive set, the file
+    // is also locked against other writers for as long as it is open.
+    virtual FileHandle Create(const std::string& path, bool exclusive) = 0;
+    virtual bool Truncate(FileHandle file) = 0;
+    virtual std::optional<FileStatus> Status(FileHandle file) = 0;
+    // Follows links; nullopt when nothing is there (or it cannot be examined).
+    virtual std::optional<FileStatus> StatusOfPath(const std::string& path) = 0;
+    // Reads up to count bytes; fewer only at the end of the file. -1 on failure.
+    virtual std::int64_t Read(FileHandle file, void* buffer, std::int64_t count) = 0;
+    // Writes all count bytes; false on failure or a short write.
+    virtual bool Write(FileHandle file, const void* buffer, std::int64_t count) = 0;
+    // Copies up to count bytes from the current position of `from` to the current position
+    // of `to`, advancing both; fewer only when `from` ends. -1 when a read or write fails.
+    // The OS layer lets the kernel copy and falls back to reading and writing.
+    virtual std::int64_t Copy(FileHandle from, FileHandle to, std::int64_t count) = 0;
+    virtual bool Close(FileHandle file) = 0;
+    virtual bool SetModifiedTime(FileHandle file, std::int64_t secondsSinceEpoch) = 0;
+    virtual bool Delete(const std::string& path) = 0;
+    virtual bool CreateFolder(const std::string& path) = 0;
+
+    PathKind KindOf(const std::string& path);
+};
+
+// The real file system.
+FileLayer& OsFileLayer();
+
+}  // namespace partory

@@ -1,0 +1,168 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+#include "partory/file_layer.h"
+
+namespace partory {
+
+PathKind FileLayer::KindOf(const std::string& path) {
+    auto status = StatusOfPath(path);
+    return status ? status->kind : PathKind::Missing;
+}
+
+namespace {
+
+PathKind KindFromMode(mode_t mode) {
+    if (S_ISREG(mode)) return PathKind::File;
+    if (S_ISDIR(mode)) return PathKind::Folder;
+    return PathKind::Other;
+}
+
+FileStatus FromStat(const struct stat& st) {
+    FileStatus status;
+    status.size = st.st_size;
+    status.identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    status.kind = KindFromMode(st.st_mode);
+    status.modifiedSeconds = st.st_mtim.tv_sec;
+    return status;
+}
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+    int fd;
+    do {
+        fd = ::open(path, flags | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+class OsFiles final : public FileLayer {
+public:
+    FileHandle OpenReadWrite(const std::string& path) override {
+        return OpenRetrying(path.c_str(), O_RDWR);
+    }
+
+    FileHandle OpenRead(const std::string& path) override {
+        return OpenRetrying(path.c_str(), O_RDONLY);
+    }
+
+    FileHandle Create(const std::string& path, bool exclusive) override {
+        int fd = OpenRetrying(path.c_str(), O_RDWR | O_CREAT, 0666);
+        if (fd < 0 || !exclusive) return fd;
+        // Advisory only: keeps a second Partory (or any flock user) from writing it at once.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            return kNoFile;
+        }
+        return fd;
+    }
+
+    bool Truncate(FileHandle file) override { return ::ftruncate(file, 0) == 0; }
+
+    std::optional<FileStatus> Status(FileHandle file) override {
+        struct stat st;
+        if (::fstat(file, &st) != 0) return std::nullopt;
+        return FromStat(st);
+    }
+
+    std::optional<FileStatus> StatusOfPath(const std::string& path) override {
+        struct stat st;
+        if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+        return FromStat(st);
+    }
+
+    std::int64_t Read(FileHandle file, void* buffer, std::int64_t count) override {
+        auto* bytes = static_cast<char*>(buffer);
+        std::int64_t done = 0;
+        while (done < count) {
+            ssize_t got = ::read(file, bytes + done, static_cast<size_t>(count - done));
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                return -1;
+            }
+            if (got == 0) break;
+            done += got;
+        }
+        return done;
+    }
+
+    bool Write(FileHandle file, const void* buffer, std::int64_t count) override {
+        const auto* bytes = static_cast<const char*>(buffer);
+        std::int64_t done = 0;
+        while (done < count) {
+            ssize_t put = ::write(file, bytes + done, static_cast<size_t>(count - done));
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            if (put == 0) return false;
+            done += put;
+        }
+        return true;
+    }
+
+    std::int64_t Copy(FileHandle from, FileHandle to, std::int64_t count) override {
+        std::int64_t done = 0;
+        while (done < count) {
+            // Large chunks, but bounded so a huge part never asks for more than ssize_t holds.
+            std::int64_t chunk = std::min<std::int64_t>(count - done, std::int64_t{1} << 30);
+            ssize_t put = ::copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(chunk), 0);
+            if (put > 0) {
+                done += put;
+                continue;
+            }
+            if (put == 0) return done;
+            if (errno == EINTR) continue;
+            if (done == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                              errno == EOPNOTSUPP || errno == EBADF)) {
+                // This pair of files cannot be copied by the kernel; fall back for this call.
+                break;
+            }
+            return -1;
+        }
+        while (done < count) {
+            std::int64_t want = std::min<std::int64_t>(count - done, kBufferSize);
+            std::int64_t got = Read(from, buffer_.get(), want);
+            if (got < 0) return -1;
+            if (got > 0 && !Write(to, buffer_.get(), got)) return -1;
+            done += got;
+            if (got < want) break;
+        }
+        return done;
+    }
+
+    bool Close(FileHandle file) override { return ::close(file) == 0; }
+
+    bool SetModifiedTime(FileHandle file, std::int64_t secondsSinceEpoch) override {
+        struct timespec times[2];
+        times[0].tv_sec = 0;
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_sec = static_cast<time_t>(secondsSinceEpoch);
+        times[1].tv_nsec = 0;
+        return ::futimens(file, times) == 0;
+    }
+
+    bool Delete(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+
+    bool CreateFolder(const std::string& path) override {
+        return ::mkdir(path.c_str(), 0777) == 0;
+    }
+
+private:
+    static constexpr std::int64_t kBufferSize = 128 * 1024;
+    std::unique_ptr<char[]> buffer_ = std::make_unique<char[]>(kBufferSize);
+};
+
+}  // namespace
+
+FileLayer& OsFileLayer() {
+    static OsFiles files;
+    return files;
+}
+
+}  // namespace partory

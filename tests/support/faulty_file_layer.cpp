@@ -1,0 +1,117 @@
+#include "faulty_file_layer.h"
+
+#include <algorithm>
+
+namespace partory::testing {
+
+const char* FileOpName(FileOp op) {
+    switch (op) {
+        case FileOp::OpenReadWrite: return "OpenReadWrite";
+        case FileOp::OpenRead: return "OpenRead";
+        case FileOp::Create: return "Create";
+        case FileOp::Truncate: return "Truncate";
+        case FileOp::Status: return "Status";
+        case FileOp::StatusOfPath: return "StatusOfPath";
+        case FileOp::Read: return "Read";
+        case FileOp::Write: return "Write";
+        case FileOp::Copy: return "Copy";
+        case FileOp::Close: return "Close";
+        case FileOp::SetModifiedTime: return "SetModifiedTime";
+        case FileOp::Delete: return "Delete";
+        case FileOp::CreateFolder: return "CreateFolder";
+    }
+    return "?";
+}
+
+int FaultyFileLayer::callCount(FileOp op) const {
+    auto it = perOp_.find(op);
+    return it == perOp_.end() ? 0 : it->second;
+}
+
+bool FaultyFileLayer::ShouldFail(FileOp op) {
+    ++calls_;
+    int occurrence = ++perOp_[op];
+    log_.push_back(op);
+    auto it = failOps_.find(op);
+    bool fail = calls_ == failNth_ || failAll_.count(op) ||
+                (it != failOps_.end() && it->second.count(occurrence));
+    failedOnce_ = failedOnce_ || fail;
+    return fail;
+}
+
+FileHandle FaultyFileLayer::Track(FileHandle file) {
+    if (file != kNoFile) open_.insert(file);
+    return file;
+}
+
+FileHandle FaultyFileLayer::OpenReadWrite(const std::string& path) {
+    if (ShouldFail(FileOp::OpenReadWrite)) return kNoFile;
+    return Track(real_.OpenReadWrite(path));
+}
+
+FileHandle FaultyFileLayer::OpenRead(const std::string& path) {
+    if (ShouldFail(FileOp::OpenRead)) return kNoFile;
+    return Track(real_.OpenRead(path));
+}
+
+FileHandle FaultyFileLayer::Create(const std::string& path, bool exclusive) {
+    if (ShouldFail(FileOp::Create)) return kNoFile;
+    return Track(real_.Create(path, exclusive));
+}
+
+bool FaultyFileLayer::Truncate(FileHandle file) {
+    if (ShouldFail(FileOp::Truncate)) return false;
+    return real_.Truncate(file);
+}
+
+std::optional<FileStatus> FaultyFileLayer::Status(FileHandle file) {
+    if (ShouldFail(FileOp::Status)) return std::nullopt;
+    return real_.Status(file);
+}
+
+std::optional<FileStatus> FaultyFileLayer::StatusOfPath(const std::string& path) {
+    if (ShouldFail(FileOp::StatusOfPath)) return std::nullopt;
+    return real_.StatusOfPath(path);
+}
+
+std::int64_t FaultyFileLayer::Read(FileHandle file, void* buffer, std::int64_t count) {
+    if (ShouldFail(FileOp::Read)) return -1;
+    return real_.Read(file, buffer, count);
+}
+
+bool FaultyFileLayer::Write(FileHandle file, const void* buffer, std::int64_t count) {
+    if (ShouldFail(FileOp::Write)) return false;
+    return real_.Write(file, buffer, count);
+}
+
+std::int64_t FaultyFileLayer::Copy(FileHandle from, FileHandle to, std::int64_t count) {
+    if (ShouldFail(FileOp::Copy)) {
+        if (bytesBeforeFailure_ > 0) real_.Copy(from, to, std::min(count, bytesBeforeFailure_));
+        return -1;
+    }
+    return real_.Copy(from, to, count);
+}
+
+bool FaultyFileLayer::Close(FileHandle file) {
+    bool fail = ShouldFail(FileOp::Close);
+    open_.erase(file);
+    bool closed = real_.Close(file);
+    return closed && !fail;
+}
+
+bool FaultyFileLayer::SetModifiedTime(FileHandle file, std::int64_t secondsSinceEpoch) {
+    if (ShouldFail(FileOp::SetModifiedTime)) return false;
+    return real_.SetModifiedTime(file, secondsSinceEpoch);
+}
+
+bool FaultyFileLayer::Delete(const std::string& path) {
+    if (ShouldFail(FileOp::Delete)) return false;
+    return real_.Delete(path);
+}
+
+bool FaultyFileLayer::CreateFolder(const std::string& path) {
+    if (ShouldFail(FileOp::CreateFolder)) return false;
+    return real_.CreateFolder(path);
+}
+
+}  // namespace partory::testing

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "partory/file_layer.h"
+
+namespace partory::testing {
+
+enum class FileOp {
+    OpenReadWrite,
+    OpenRead,
+    Create,
+    Truncate,
+    Status,
+    StatusOfPath,
+    Read,
+    Write,
+    Copy,
+    Close,
+    SetModifiedTime,
+    Delete,
+    CreateFolder,
+};
+const char* FileOpName(FileOp op);
+
+// Passes every call to the real file layer, counting them, and makes chosen ones fail the way
+// the OS would report it. A failed Close still closes the real file; a failed Copy may first
+// copy some bytes, as a disk that fills up in the middle of a part does.
+class FaultyFileLayer final : public FileLayer {
+public:
+    explicit FaultyFileLayer(FileLayer& real = OsFileLayer()) : real_(real) {}
+
+    // The n-th call (1-based) of any operation fails.
+    void FailNth(std::int64_t n) { failNth_ = n; }
+    // The occurrence-th call (1-based) of `op` fails.
+    void FailOp(FileOp op, int occurrence = 1) { failOps_[op].insert(occurrence); }
+    // Every call of `op` fails.
+    void FailAll(FileOp op) { failAll_.insert(op); }
+    // A failing Copy first copies this many bytes.
+    void SetBytesBeforeCopyFailure(std::int64_t bytes) { bytesBeforeFailure_ = bytes; }
+
+    std::int64_t callCount() const { return calls_; }
+    int callCount(FileOp op) const;
+    bool failed() const { return failedOnce_; }
+    // Handles opened through this layer and not closed yet.
+    int openHandles() const { return static_cast<int>(open_.size()); }
+    const std::vector<FileOp>& log() const { return log_; }
+
+    FileHandle OpenReadWrite(const std::string& path) override;
+    FileHandle OpenRead(const std::string& path) override;
+    FileHandle Create(const std::string& path, bool exclusive) override;
+    bool Truncate(FileHandle file) override;
+    std::optional<FileStatus> Status(FileHandle file) override;
+    std::optional<FileStatus> StatusOfPath(const std::string& path) override;
+    std::int64_t Read(FileHandle file, void* buffer, std::int64_t count) override;
+    bool Write(FileHandle file, const void* buffer, std::int64_t count) override;
+    std::int64_t Copy(FileHandle from, FileHandle to, std::int64_t count) override;
+    bool Close(FileHandle file) override;
+    bool SetModifiedTime(FileHandle file, std::int64_t secondsSinceEpoch) override;
+    bool Delete(const std::string& path) override;
+    bool CreateFolder(const std::string& path) override;
+
+private:
+    // Counts the call and tells whether it must fail.
+    bool ShouldFail(FileOp op);
+    FileHandle Track(FileHandle file);
+
+    FileLayer& real_;
+    std::int64_t failNth_ = 0;
+    std::map<FileOp, std::set<int>> failOps_;
+    std::set<FileOp> failAll_;
+    std::int64_t bytesBeforeFailure_ = 0;
+    std::int64_t calls_ = 0;
+    std::map<FileOp, int> perOp_;
+    std::set<FileHandle> open_;
+    std::vector<FileOp> log_;
+    bool failedOnce_ = false;
+};
+
+}  // namespace partory::testing
