@@ -33,6 +33,23 @@ sanitize: deps
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ctest --output-on-failure -j $(JOBS) --timeout 600
 
+# libFuzzer targets of the text functions, each run for FUZZ_SECONDS (FUZZ_RUNS instead bounds
+# the number of inputs). A separate clang build: the rest of the project builds with g++.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = fuzz_name_template fuzz_paths
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+		-DPARTORY_FUZZ=ON -DPARTORY_WINDOW=OFF
+	cmake --build build-fuzz -j $(JOBS) --target $(FUZZ_TARGETS)
+	@mkdir -p build-fuzz/corpus
+	@for t in $(FUZZ_TARGETS); do \
+		mkdir -p build-fuzz/corpus/$$t; \
+		echo "== $$t"; \
+		./build-fuzz/tests/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) $(if $(FUZZ_RUNS),-runs=$(FUZZ_RUNS)) \
+			-max_len=4096 -print_final_stats=1 -artifact_prefix=build-fuzz/$$t- \
+			build-fuzz/corpus/$$t || exit 1; \
+	done
+
 gallery: build
 	./$(BUILD)/tools/partory_gallery $(BUILD)/gallery
 

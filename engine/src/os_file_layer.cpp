@@ -30,13 +30,16 @@ FileStatus FromStat(const struct stat& st) {
     status.identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     status.kind = KindFromMode(st.st_mode);
     status.modifiedSeconds = st.st_mtim.tv_sec;
+    status.linkCount = static_cast<std::uint64_t>(st.st_nlink);
     return status;
 }
 
 int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
     int fd;
     do {
-        fd = ::open(path, flags | O_CLOEXEC, mode);
+        // Non-blocking, so that a named pipe among the paths fails at once instead of waiting
+        // forever for its other end; regular files ignore the flag.
+        fd = ::open(path, flags | O_CLOEXEC | O_NONBLOCK, mode);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }

@@ -24,6 +24,7 @@ struct FileStatus {
     FileIdentity identity;
     PathKind kind = PathKind::Missing;
     std::int64_t modifiedSeconds = 0;  // last modification, seconds since the epoch (UTC)
+    std::uint64_t linkCount = 1;       // names the file has (hard links)
 };
 
 // The thin layer over the operating system's file calls that both jobs and the checks go

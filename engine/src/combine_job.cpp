@@ -1,0 +1,170 @@
+#include "partory/combine_job.h"
+
+#include <ctime>
+#include <string>
+
+#include "path_identity.h"
+
+namespace partory {
+
+namespace {
+
+constexpr const char* kCopyErrorText = "Error while copying a file.";
+constexpr const char* kCreateErrorText = "Unable to create the combined file.";
+constexpr const char* kProcessedText = " file(s) processed sucessfully!";
+
+// Closes a handle left open when the job leaves early (a pump that throws included).
+class HandleGuard {
+  public:
+    HandleGuard(FileLayer& files, FileHandle handle) : files_(files), handle_(handle) {}
+    ~HandleGuard() {
+        if (handle_ != kNoFile) files_.Close(handle_);
+    }
+    HandleGuard(const HandleGuard&) = delete;
+    HandleGuard& operator=(const HandleGuard&) = delete;
+
+    FileHandle get() const { return handle_; }
+    bool Close() {
+        FileHandle handle = handle_;
+        handle_ = kNoFile;
+        return files_.Close(handle);
+    }
+
+  private:
+    FileLayer& files_;
+    FileHandle handle_;
+};
+
+void Fail(RunState& state, const char* text) {
+    state.ResultText = text;
+    state.Succeeded = false;
+    state.Stopped = true;
+}
+
+// The time the output is to carry: that of the last input opened, as the DOS date and time
+// keeps it. Converted once per distinct time, since the conversion reads the time zone.
+class OutputTime {
+  public:
+    void Take(std::int64_t inputSeconds) {
+        if (!last_ || *last_ != inputSeconds) {
+            last_ = inputSeconds;
+            converted_ = RoundTripDosTime(inputSeconds);
+        }
+        pending_ = converted_;
+    }
+    // Once, when nothing more is appended: the outcome is the same as setting it after each
+    // input, without touching the output's inode once per input.
+    void Apply(FileLayer& files, FileHandle output) const {
+        if (pending_) files.SetModifiedTime(output, *pending_);  // failure is not reported
+    }
+
+  private:
+    std::optional<std::int64_t> last_;
+    std::optional<std::int64_t> converted_;
+    std::optional<std::int64_t> pending_;
+};
+
+// Appends one whole input to the output and notes its time for the output. False when the
+// input cannot be opened or read whole, or the output cannot take it.
+bool AppendInput(const std::string& path, FileHandle output, const FileIdentity& outputIdentity,
+                 OutputTime& time, FileLayer& files) {
+    HandleGuard input(files, files.OpenRead(path));
+    if (input.get() == kNoFile) return false;
+    auto status = files.Status(input.get());
+    // Only regular files are inputs: a device or pipe has no size to copy.
+    if (!status || status->kind != PathKind::File) return false;
+    // Reading the output into itself would never be what the user asked for.
+    if (status->identity == outputIdentity) return false;
+    time.Take(status->modifiedSeconds);
+    const std::int64_t size = status->size;
+    if (size > 0 && files.Copy(input.get(), output, size) != size) return false;
+    // The input was only read and every byte of it has arrived: a failed close loses nothing.
+    input.Close();
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::int64_t> RoundTripDosTime(std::int64_t secondsSinceEpoch) {
+    std::time_t time = static_cast<std::time_t>(secondsSinceEpoch);
+    std::tm local{};
+    if (!::localtime_r(&time, &local)) return std::nullopt;
+    const int year = local.tm_year + 1900;
+    if (year < 1980 || year > 2107) return std::nullopt;
+
+    const unsigned date = (static_cast<unsigned>(year - 1980) << 9) |
+                          (static_cast<unsigned>(local.tm_mon + 1) << 5) |
+                          static_cast<unsigned>(local.tm_mday);
+    const unsigned clock = (static_cast<unsigned>(local.tm_hour) << 11) |
+                           (static_cast<unsigned>(local.tm_min) << 5) |
+                           static_cast<unsigned>(local.tm_sec / 2);
+
+    std::tm back{};
+    back.tm_year = static_cast<int>(date >> 9) + 1980 - 1900;
+    back.tm_mon = static_cast<int>((date >> 5) & 0x0f) - 1;
+    back.tm_mday = static_cast<int>(date & 0x1f);
+    back.tm_hour = static_cast<int>(clock >> 11);
+    back.tm_min = static_cast<int>((clock >> 5) & 0x3f);
+    back.tm_sec = static_cast<int>(clock & 0x1f) * 2;
+    back.tm_isdst = -1;
+    std::time_t result = std::mktime(&back);
+    if (result == static_cast<std::time_t>(-1)) return std::nullopt;
+    return static_cast<std::int64_t>(result);
+}
+
+void RunCombineJob(const CombineSettings& settings, RunState& state, ProgressSink& progress,
+                   EventPump& pump, FileLayer& files) {
+    const auto& inputs = settings.InputPaths;
+    const auto count = static_cast<std::int64_t>(inputs.size());
+
+    HandleGuard output(files, files.Create(settings.OutputPath, /*exclusive=*/true));
+    if (output.get() == kNoFile) {
+        Fail(state, kCreateErrorText);
+        return;
+    }
+    auto outputStatus = files.Status(output.get());
+    if (!outputStatus) {
+        Fail(state, kCreateErrorText);
+        return;
+    }
+    // Cutting an output that is also an input would destroy that input: refuse before it.
+    if (OutputMayBeAnInput(*outputStatus, inputs, files)) {
+        Fail(state, kCopyErrorText);
+        return;
+    }
+    if (outputStatus->size > 0 && !files.Truncate(output.get())) {
+        Fail(state, kCreateErrorText);
+        return;
+    }
+
+    progress.SetMaximum(count);
+    progress.SetPosition(0);
+
+    OutputTime time;
+
+    for (std::int64_t i = 1; i <= count; ++i) {
+        WaitWhilePaused(state, pump);
+        if (state.CancelRequested) {
+            TakeCancelStep(state);
+            break;
+        }
+        if (!AppendInput(inputs[static_cast<std::size_t>(i - 1)], output.get(),
+                         outputStatus->identity, time, files)) {
+            Fail(state, kCopyErrorText);
+            break;
+        }
+        progress.SetPosition(i);
+        pump.PumpEvents();
+        state.Succeeded = true;
+    }
+
+    time.Apply(files, output.get());
+    // A close that fails may have lost buffered data: the output cannot be called complete.
+    if (!output.Close() && state.Succeeded) {
+        Fail(state, kCopyErrorText);
+        return;
+    }
+    if (state.Succeeded) state.ResultText = std::to_string(count) + kProcessedText;
+}
+
+}  // namespace partory

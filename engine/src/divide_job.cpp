@@ -1,0 +1,137 @@
+#include "partory/divide_job.h"
+
+#include <cmath>
+#include <limits>
+
+#include "partory/name_template.h"
+#include "partory/paths.h"
+
+namespace partory {
+
+std::int64_t GetPartSize(const DivideSettings& settings) {
+    double bytes = settings.PartSizeValue;
+    if (settings.Unit == SizeUnit::Kbytes) bytes *= 1024;  // exact: a power of two
+    if (std::isnan(bytes)) return 0;
+    // 2^63 is exactly representable; anything at or beyond it does not fit.
+    constexpr double kLimit = 9223372036854775808.0;
+    if (bytes >= kLimit) return std::numeric_limits<std::int64_t>::max();
+    if (bytes <= -kLimit) return std::numeric_limits<std::int64_t>::min();
+    // Half to even, whatever rounding mode the process happens to be in.
+    double whole = std::floor(bytes);
+    double fraction = bytes - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) whole += 1.0;
+    if (whole >= kLimit) return std::numeric_limits<std::int64_t>::max();
+    return static_cast<std::int64_t>(whole);
+}
+
+std::string DivisionErrorText(const std::string& sourcePath) {
+    return "File division error: \"" + LastComponent(sourcePath) + "\".";
+}
+
+namespace {
+
+class DivideJob {
+  public:
+    DivideJob(const DivideSettings& settings, RunState& state, ProgressSink& progress,
+              EventPump& pump, FileLayer& files)
+        : settings_(settings), state_(state), progress_(progress), pump_(pump), files_(files) {}
+
+    ~DivideJob() {
+        // Whatever way the job is left, nothing it opened stays open.
+        CloseQuietly(part_);
+        CloseQuietly(source_);
+    }
+
+    void Run() {
+        if (!Divide()) Fail();
+    }
+
+  private:
+    // False on any failure; the caller turns it into the division error.
+    bool Divide() {
+        const std::int64_t size = GetPartSize(settings_);
+
+        source_ = files_.OpenReadWrite(settings_.SourcePath);
+        if (source_ == kNoFile) return false;
+        const auto source = files_.Status(source_);
+        // A device or pipe has no size to divide by.
+        if (!source || source->kind != PathKind::File) return false;
+        const std::int64_t n = source->size;
+
+        if (size <= 0) return false;  // no division; a negative size gives no parts either
+        const std::int64_t count = n / size + (n % size != 0 ? 1 : 0);
+        progress_.SetMaximum(count);
+
+        for (std::int64_t p = 1; p <= count; ++p) {
+            WaitWhilePaused(state_, pump_);
+            const std::string path =
+                JoinPath(settings_.DestinationFolder, MakePartName(settings_.NameTemplate, p));
+            if (!OpenPart(path, source->identity)) return false;
+
+            // CancelRequested changes only inside pumps, and none runs within a part, so one
+            // test before the part's first block sees what a test before every block would.
+            if (state_.CancelRequested) {
+                TakeCancelStep(state_);
+            } else {
+                // Fewer bytes than asked for means the source has ended.
+                if (files_.Copy(source_, part_, size) < 0) return false;
+            }
+
+            const FileHandle part = part_;
+            part_ = kNoFile;
+            if (!files_.Close(part)) return false;
+            progress_.SetPosition(p);
+            pump_.PumpEvents();
+            if (state_.Stopped) break;
+        }
+
+        const FileHandle sourceFile = source_;
+        source_ = kNoFile;
+        if (!files_.Close(sourceFile)) return false;
+        if (!state_.Stopped) {
+            state_.ResultText = std::to_string(count) + " file(s) sucessfully created!";
+            state_.Succeeded = true;
+        }
+        return true;
+    }
+
+    // Creates or opens the part file and empties it, unless it is the source itself: then the
+    // job stops rather than cut the file it is reading.
+    bool OpenPart(const std::string& path, const FileIdentity& sourceIdentity) {
+        part_ = files_.Create(path, false);
+        if (part_ == kNoFile) return false;
+        const auto status = files_.Status(part_);
+        if (!status || status->identity == sourceIdentity) return false;
+        // Only a non-empty file needs cutting; devices cannot be cut at all.
+        return status->size == 0 || files_.Truncate(part_);
+    }
+
+    void Fail() {
+        CloseQuietly(part_);
+        CloseQuietly(source_);
+        state_.ResultText = DivisionErrorText(settings_.SourcePath);
+        state_.Succeeded = false;
+    }
+
+    void CloseQuietly(FileHandle& file) {
+        if (file != kNoFile) files_.Close(file);
+        file = kNoFile;
+    }
+
+    const DivideSettings& settings_;
+    RunState& state_;
+    ProgressSink& progress_;
+    EventPump& pump_;
+    FileLayer& files_;
+    FileHandle source_ = kNoFile;
+    FileHandle part_ = kNoFile;
+};
+
+}  // namespace
+
+void RunDivideJob(const DivideSettings& settings, RunState& state, ProgressSink& progress,
+                  EventPump& pump, FileLayer& files) {
+    DivideJob(settings, state, progress, pump, files).Run();
+}
+
+}  // namespace partory
