@@ -7,7 +7,7 @@ packages=(
     libgtest-dev libgmock-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-liberation
-    xvfb openbox xdotool x11-utils
+    xvfb openbox xdotool x11-utils libx11-dev python3
     clang libclang-rt-14-dev strace
 )
 

@@ -1,0 +1,242 @@
+// The progress and completion pages, and the run of a job from "Start" to its outcome.
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+
+#include "fonts.h"
+#include "partory/settings_check.h"
+#include "unMain.h"
+#include "user_dialogs.h"
+#include "widgets/animation_control.h"
+#include "widgets/browse_edit.h"
+#include "widgets/image_button.h"
+#include "widgets/percent_bar.h"
+
+namespace {
+
+const QColor kSuccessColor(0, 128, 0);
+const QColor kErrorColor(255, 0, 0);
+
+const QString kPleaseWait = QStringLiteral("Please, wait...");
+const QString kPausedText = QStringLiteral("Process paused.  Press \"Continue\" to resume.");
+
+// The window's event loop as a job sees it.
+class QtEventPump : public partory::EventPump {
+  public:
+    void PumpEvents() override { QCoreApplication::processEvents(); }
+    void WaitForEvents() override {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+};
+
+void SetTextColor(QLabel* label, const QColor& color) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+}
+
+UserDialogs::MessageKind DialogKind(partory::MessageKind kind) {
+    return kind == partory::MessageKind::Error ? UserDialogs::MessageKind::Error
+                                               : UserDialogs::MessageKind::Information;
+}
+
+}  // namespace
+
+void TfmMain::createProgressPage() {
+    lblProcessStatus = new QLabel(kPleaseWait, pnlProgress);
+    lblProcessStatus->setObjectName(QStringLiteral("lblProcessStatus"));
+    lblProcessStatus->setFont(BoldLabelFont());
+    lblProcessStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblProcessStatus->move(8, 72);
+    lblProcessStatus->adjustSize();
+
+    bar = new PercentBar(pnlProgress);
+    bar->setObjectName(QStringLiteral("bar"));
+    bar->setGeometry(8, 96, 545, 20);
+    bar->hide();
+
+    movie_process = new AnimationControl(pnlProgress);
+    movie_process->setObjectName(QStringLiteral("movie_process"));
+    movie_process->setGeometry(159, 152, 249, 30);
+    movie_process->setInterval(80);
+    movie_process->setStrip(QStringLiteral("movie"), strip(QStringLiteral("movie")));
+}
+
+void TfmMain::createDonePage() {
+    imgDoneOK = new QLabel(pnlDone);
+    imgDoneOK->setObjectName(QStringLiteral("imgDoneOK"));
+    imgDoneOK->setGeometry(160, 53, 32, 32);
+    imgDoneOK->setPixmap(QPixmap(QStringLiteral(":/pictures/done_ok.png")));
+    imgDoneOK->hide();
+
+    imgDoneError = new QLabel(pnlDone);
+    imgDoneError->setObjectName(QStringLiteral("imgDoneError"));
+    imgDoneError->setGeometry(160, 88, 32, 32);
+    imgDoneError->setPixmap(QPixmap(QStringLiteral(":/pictures/done_error.png")));
+    imgDoneError->hide();
+
+    lblDone = new QLabel(pnlDone);
+    lblDone->setObjectName(QStringLiteral("lblDone"));
+    lblDone->setFont(BoldLabelFont());
+    lblDone->setGeometry(123, 59, 313, 16);
+    lblDone->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    lblDoneExplanation = new QLabel(pnlDone);
+    lblDoneExplanation->setObjectName(QStringLiteral("lblDoneExplanation"));
+    lblDoneExplanation->setFont(BoldLabelFont());
+    lblDoneExplanation->setGeometry(8, 93, 545, 36);
+    lblDoneExplanation->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblDoneExplanation->setWordWrap(true);
+
+    btnStartOver = new ImageButton(pnlDone);
+    btnStartOver->setObjectName(QStringLiteral("btnStartOver"));
+    btnStartOver->setText(QStringLiteral("Click here for another \"Partory\" task..."));
+    btnStartOver->setFaces(strip(QStringLiteral("new_long")));
+    btnStartOver->setGeometry(127, 162, 313, 29);
+    connect(btnStartOver, &ImageButton::clicked, this, &TfmMain::btnStartOverClick);
+}
+
+void TfmMain::EnterProgressPage() {
+    btnNext->hide();
+    btnBack->hide();
+    showInNextSlot(btnPause);
+    showInBackSlot(btnCancel);
+    // Whatever a former job left drawn, the bar comes up only at this job's first per cent.
+    bar->resetForJob();
+    pnlProgress->show();
+    movie_process->setStrip(movie_intro->stripName(), strip(movie_intro->stripName()));
+    movie_process->start();
+    lblProcessStatus->setText(kPleaseWait);
+    lblProcessStatus->adjustSize();
+}
+
+void TfmMain::btnPauseClick() {
+    partory::PauseJob(MainRunState());
+    btnContinue->move(btnNext->x(), btnContinue->y());
+    btnPause->hide();
+    btnContinue->show();
+    movie_process->stop();
+    lblProcessStatus->setText(kPausedText);
+    lblProcessStatus->adjustSize();
+    PumpEvents();
+}
+
+void TfmMain::btnContinueClick() {
+    partory::ResumeJob(MainRunState());
+    btnPause->move(btnNext->x(), btnPause->y());
+    btnContinue->hide();
+    btnPause->show();
+    movie_process->start();
+    lblProcessStatus->setText(kPleaseWait);
+    lblProcessStatus->adjustSize();
+    PumpEvents();
+}
+
+void TfmMain::btnCancelClick() {
+    if (!Dialogs().showMessage(this, UserDialogs::MessageKind::Question,
+                               QStringLiteral("Are you sure to cancel the process ?"))) {
+        return;
+    }
+    partory::CancelJob(MainRunState());
+    PumpEvents();
+}
+
+void TfmMain::ShowJobOutcome() {
+    const partory::RunState& state = MainRunState();
+    movie_process->stop();
+    pnlProgress->hide();
+    btnCancel->hide();
+    btnContinue->hide();
+    btnPause->hide();
+    showInNextSlot(btnFinish);
+    if (state.Succeeded) {
+        imgDoneOK->move(imgDoneOK->x(), 53);
+        imgDoneError->hide();
+        imgDoneOK->show();
+        lblDone->setText(QStringLiteral("CONGRATULATIONS!"));
+        SetTextColor(lblDone, kSuccessColor);
+    } else {
+        imgDoneError->move(imgDoneError->x(), 53);
+        imgDoneOK->hide();
+        imgDoneError->show();
+        lblDone->setText(QStringLiteral("ERROR!"));
+        SetTextColor(lblDone, kErrorColor);
+    }
+    lblDoneExplanation->setText(QString::fromStdString(state.ResultText));
+    pnlDone->show();
+}
+
+void TfmMain::startJob() {
+    const bool divide = pnlDivide->isVisible();
+    partory::DivideSettings divideSettings;
+    partory::CombineSettings combineSettings;
+    partory::SettingsCheckResult check;
+    if (divide) {
+        divideSettings = readDivideSettings();
+        check = partory::CheckDivideSettings(divideSettings);
+        writeBackDivideSettings(divideSettings);
+    } else {
+        combineSettings = readCombineSettings();
+        check = partory::CheckCombineSettings(combineSettings);
+        writeBackCombineSettings(combineSettings);
+    }
+    if (!check.Passed) {
+        Dialogs().showMessage(this, DialogKind(check.MessageKind),
+                              QString::fromStdString(check.MessageText));
+        QWidget* faulty = nullptr;
+        switch (check.FocusField) {
+            case partory::SettingsField::SourceFile:
+                faulty = edFromFile;
+                break;
+            case partory::SettingsField::DestinationFolder:
+                faulty = edToFolder;
+                break;
+            case partory::SettingsField::NameTemplate:
+                faulty = edNewNames;
+                break;
+            case partory::SettingsField::InputList:
+                faulty = list;
+                break;
+            case partory::SettingsField::OutputFile:
+                faulty = edSaveCombined;
+                break;
+            case partory::SettingsField::None:
+                break;
+        }
+        if (faulty != nullptr) faulty->setFocus();
+        return;
+    }
+
+    if (divide) {
+        pnlDivide->hide();
+    } else {
+        pnlCombine->hide();
+    }
+    jobRunning_ = true;
+    EnterProgressPage();
+
+    partory::RunState& state = MainRunState();
+    bar->SetPosition(0);
+    partory::ResetRunState(state);
+    PumpEvents();
+    // The task radio buttons choose the job; they can only change on the task page, so they
+    // always agree with the page whose settings were just checked.
+    QtEventPump pump;
+    if (divide) {
+        partory::RunDivideJob(divideSettings, state, *bar, pump);
+    } else {
+        partory::RunCombineJob(combineSettings, state, *bar, pump);
+    }
+    jobRunning_ = false;
+
+    ShowJobOutcome();
+    PumpEvents();
+    // A close asked for during the job ends the program now that the job has returned.
+    if (closePending_) {
+        closePending_ = false;
+        close();
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QFileDialog;
+class QUrl;
+class QWidget;
+
+// Every message box, common dialog and address opening of the window goes through here, so
+// that tests can answer them. The Qt implementation is the default.
+class UserDialogs {
+  public:
+    enum class MessageKind { Information, Error, Question };
+
+    virtual ~UserDialogs() = default;
+    // A modal message box titled "Partory". Lines are separated by a lone carriage return as
+    // the messages hold them. Returns true for Yes (questions) or OK.
+    virtual bool showMessage(QWidget* parent, MessageKind kind, const QString& text) = 0;
+    // Open dialog for one existing file; empty when cancelled.
+    virtual QString openFile(QWidget* parent) = 0;
+    // Runs the long-lived several-files dialog (it keeps its state between uses); the chosen
+    // files, empty when cancelled.
+    virtual QStringList openFiles(QFileDialog& dialog) = 0;
+    // Save dialog that asks before an existing file is replaced; empty when cancelled.
+    virtual QString saveFile(QWidget* parent) = 0;
+    // Folder dialog starting at `startFolder` when it is not empty; empty when cancelled.
+    virtual QString browseFolder(QWidget* parent, const QString& startFolder) = 0;
+    // The user's default browser; false when it cannot be opened.
+    virtual bool openUrl(const QUrl& url) = 0;
+};
+
+// The "Any file" filter entry of every file dialog, listing hidden files too. Its pattern is
+// "*": "*.*" would hide the many files that have no extension on this platform.
+void ApplyAnyFileFilter(QFileDialog& dialog);
+
+// The dialogs in use; Qt's unless a test installed its own.
+UserDialogs& Dialogs();
+// nullptr restores Qt's.
+void SetDialogs(UserDialogs* dialogs);

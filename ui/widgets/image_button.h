@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QPixmap>
+
+#include "widgets/picture_strip.h"
+
+// A button that draws its face from a three-face strip (normal, mouse over, pressed) with an
+// optional glyph beside its caption. It never takes the keyboard focus, so pressing it leaves
+// the focus (and an edit's leaving rule) where it was.
+class ImageButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    enum class GlyphPlace { BeforeCaption, AfterCaption };
+
+    explicit ImageButton(QWidget* parent = nullptr);
+
+    void setFaces(const PictureStrip& faces);
+    // The glyph stands 10 pixels from the caption; with no caption it is centred.
+    void setGlyph(const QPixmap& glyph, GlyphPlace place = GlyphPlace::BeforeCaption);
+    // Which piece or command the button stands for (the insert buttons' 1, 2, 3).
+    int tag() const { return tag_; }
+    void setTag(int tag) { tag_ = tag; }
+    // The face now drawn: 0 normal, 1 mouse over, 2 pressed.
+    int faceIndex() const;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    PictureStrip faces_;
+    QPixmap glyph_;
+    GlyphPlace glyphPlace_ = GlyphPlace::BeforeCaption;
+    int tag_ = 0;
+    bool hovered_ = false;
+};
