@@ -34,7 +34,18 @@ FileStatus FromStat(const struct stat& st) {
     return status;
 }
 
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+// The system reads a path up to its first NUL: a path holding one would name another file.
+const char* SystemPath(const std::string& path) {
+    if (path.find('\0') != std::string::npos) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    return path.c_str();
+}
+
+int OpenRetrying(const std::string& pathText, int flags, mode_t mode = 0) {
+    const char* path = SystemPath(pathText);
+    if (!path) return kNoFile;
     int fd;
     do {
         // Non-blocking, so that a named pipe among the paths fails at once instead of waiting
@@ -47,15 +58,15 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
 class OsFiles final : public FileLayer {
 public:
     FileHandle OpenReadWrite(const std::string& path) override {
-        return OpenRetrying(path.c_str(), O_RDWR);
+        return OpenRetrying(path, O_RDWR);
     }
 
     FileHandle OpenRead(const std::string& path) override {
-        return OpenRetrying(path.c_str(), O_RDONLY);
+        return OpenRetrying(path, O_RDONLY);
     }
 
     FileHandle Create(const std::string& path, bool exclusive) override {
-        int fd = OpenRetrying(path.c_str(), O_RDWR | O_CREAT, 0666);
+        int fd = OpenRetrying(path, O_RDWR | O_CREAT, 0666);
         if (fd < 0 || !exclusive) return fd;
         // Advisory only: keeps a second Partory (or any flock user) from writing it at once.
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -75,7 +86,8 @@ public:
 
     std::optional<FileStatus> StatusOfPath(const std::string& path) override {
         struct stat st;
-        if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+        const char* systemPath = SystemPath(path);
+        if (!systemPath || ::stat(systemPath, &st) != 0) return std::nullopt;
         return FromStat(st);
     }
 
@@ -150,10 +162,14 @@ public:
         return ::futimens(file, times) == 0;
     }
 
-    bool Delete(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+    bool Delete(const std::string& path) override {
+        const char* systemPath = SystemPath(path);
+        return systemPath && ::unlink(systemPath) == 0;
+    }
 
     bool CreateFolder(const std::string& path) override {
-        return ::mkdir(path.c_str(), 0777) == 0;
+        const char* systemPath = SystemPath(path);
+        return systemPath && ::mkdir(systemPath, 0777) == 0;
     }
 
 private:

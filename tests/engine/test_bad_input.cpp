@@ -191,6 +191,32 @@ TEST(BadInput, EmptyInputPathEndsTheCombineAtIt) {
     EXPECT_TRUE(SameBytes(ReadFile(dir / "out"), "aaa"));
 }
 
+TEST(BadInput, NulInsideAPathNamesNoFileForTheChecksOrTheJobs) {
+    // The system would read such a path only up to the NUL, that is, as another file.
+    TempDir dir;
+    WriteFile(dir / "a", std::string(2600, 'a'));
+    const std::string nul("\0", 1);
+
+    DivideSettings source;
+    source.SourcePath = dir / "a" + nul + "b";
+    source.DestinationFolder = dir.path();
+    source.NameTemplate = "P[COUNTER]";
+    EXPECT_EQ(CheckDivideSettings(source).MessageText, DoesNotExist(source.SourcePath));
+    EXPECT_FALSE(Divide(source).succeeded);
+
+    DivideSettings part;
+    part.SourcePath = dir / "a";
+    part.DestinationFolder = dir.path();
+    part.NameTemplate = "p" + nul + "q[COUNTER]";
+    part.PartSizeValue = 1;
+    EXPECT_FALSE(Divide(part).succeeded);
+    EXPECT_FALSE(Exists(dir / "p"));
+
+    const Outcome combine = Combine({{dir / "a" + nul + "b"}, dir / "out"});
+    EXPECT_FALSE(combine.succeeded);
+    EXPECT_TRUE(SameBytes(ReadFile(dir / "a"), std::string(2600, 'a')));
+}
+
 // ---------------------------------------------------------------------------------------------
 // The system's limits: a name of more than 255 bytes, paths near and beyond PATH_MAX.
 
