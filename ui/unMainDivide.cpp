@@ -114,6 +114,12 @@ void TfmMain::createDividePage() {
 
     Label12 =
         PageLabel(page, "Label12", QStringLiteral("Select the destination folder:"), 8, 67, false);
+    // The substitute face runs wider than the one the page was laid out for: at its natural
+    // spacing the caption's colon would run into the field at 146.
+    QFont condensed = Label12->font();
+    condensed.setLetterSpacing(QFont::PercentageSpacing, 97);
+    Label12->setFont(condensed);
+    Label12->adjustSize();
     edToFolder = new BrowseEdit(BrowseEdit::Kind::Folder, page);
     edToFolder->setObjectName(QStringLiteral("edToFolder"));
     edToFolder->setGeometry(146, 64, 407, 21);

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The end-to-end suite of the real window:  run.sh <partory> <e2e_xshot> <shots folder>
+# The driver starts and ends its own X server, window manager and program (which also die
+# with it, however it ends); this script owns the scratch folder, and passes a signal that
+# ends it on to the driver so that the driver can clean up first.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/partory-e2e-XXXXXX")
+driver=
+finish() {
+    [[ -n "$driver" ]] && kill -TERM "$driver" 2>/dev/null && wait "$driver"
+    rm -rf "$work"
+}
+trap finish EXIT
+trap 'exit 143' INT TERM HUP
+PARTORY_E2E_WORK="$work" python3 "$here/drive.py" "$@" &
+driver=$!
+wait "$driver"
+status=$?
+driver=
+exit "$status"
