@@ -417,7 +417,8 @@ void TfmMain::FormActivate() {
     pnlDone->hide();
     pnlInit->show();
     setWindowTitle(QStringLiteral("Partory"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Partory"));
+    // The application title; not the display name, which Qt would append to other captions.
+    QCoreApplication::setApplicationName(QStringLiteral("Partory"));
     btnFinish->hide();
     btnPause->hide();
     btnContinue->hide();

@@ -92,7 +92,7 @@ class TestMainWindow : public QObject {
         QVERIFY2(offset.manhattanLength() <= 40, "the window opens centred");
 
         QCOMPARE(fm.windowTitle(), QStringLiteral("Partory"));
-        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Partory"));
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Partory"));
         QCOMPARE(fm.palette().color(QPalette::Window), QColor(Qt::white));
         for (QWidget* page :
              {fm.pnlInit, fm.pnlDivide, fm.pnlCombine, fm.pnlProgress, fm.pnlDone}) {
