@@ -397,10 +397,12 @@ struct CliRun {
 
 CliRun RunJobCli(const std::string& strace, const std::vector<std::string>& args) {
     // LeakSanitizer cannot run under ptrace; the sanitizer build turns it off for this run.
-    std::string command =
-        "ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\" "
-        "strace -o /dev/null " +
-        strace + " " + Quote(PARTORY_JOB_CLI);
+    // Appended piece by piece: g++ 12 sees a false overlap in a chain of operator+ here.
+    std::string command = "ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\" ";
+    command += "strace -o /dev/null ";
+    command += strace;
+    command += ' ';
+    command += Quote(PARTORY_JOB_CLI);
     for (const auto& arg : args) command += " " + Quote(arg);
     CliRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
