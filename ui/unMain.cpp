@@ -88,16 +88,6 @@ class BevelStrip : public QWidget {
     }
 };
 
-QLabel* CreateLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
-                    const QFont& font) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setFont(font);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->adjustSize();
-    label->move(left, top);
-    return label;
-}
 
 QFont BoldWindowFont() {
     QFont font = WindowFont();
@@ -106,6 +96,17 @@ QFont BoldWindowFont() {
 }
 
 }  // namespace
+
+QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left, int top,
+                  bool bold) {
+    auto* label = new QLabel(text, page);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(bold ? BoldLabelFont() : WindowFont());
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->adjustSize();
+    label->move(left, top);
+    return label;
+}
 
 // Must run after QApplication has taken the environment's locale (see above).
 Q_COREAPP_STARTUP_FUNCTION(UseDotDecimalSeparator)
@@ -271,11 +272,9 @@ void TfmMain::createButtonBar() {
 }
 
 void TfmMain::createTaskPage() {
-    lblStep1 = CreateLabel(pnlInit, QStringLiteral("lblStep1"), QStringLiteral("Step 1:"), 8, 43,
-                           BoldLabelFont());
-    lblSelectTask =
-        CreateLabel(pnlInit, QStringLiteral("lblSelectTask"),
-                    QStringLiteral("Select the general task to perform:"), 8, 60, WindowFont());
+    lblStep1 = PageLabel(pnlInit, "lblStep1", QStringLiteral("Step 1:"), 8, 43, true);
+    lblSelectTask = PageLabel(pnlInit, "lblSelectTask",
+                              QStringLiteral("Select the general task to perform:"), 8, 60, false);
 
     rbDivide = new QRadioButton(QStringLiteral("DIVIDE A FILE into parts"), pnlInit);
     rbDivide->setObjectName(QStringLiteral("rbDivide"));
@@ -295,12 +294,10 @@ void TfmMain::createTaskPage() {
     movie_intro->setToolTip(QStringLiteral("Double-click here to change the task"));
     movie_intro->setStrip(QStringLiteral("movie"), strip(QStringLiteral("movie")));
 
-    lblStep2 = CreateLabel(pnlInit, QStringLiteral("lblStep2"), QStringLiteral("Step 2:"), 8, 227,
-                           BoldLabelFont());
-    lblClickNext = CreateLabel(pnlInit, QStringLiteral("lblClickNext"),
-                               QStringLiteral("Click \"Next\" after you have completed the step "
-                                              "above"),
-                               8, 244, WindowFont());
+    lblStep2 = PageLabel(pnlInit, "lblStep2", QStringLiteral("Step 2:"), 8, 227, true);
+    lblClickNext = PageLabel(pnlInit, "lblClickNext",
+                             QStringLiteral("Click \"Next\" after you have completed the step above"),
+                             8, 244, false);
 
     // A radio button's handler runs when it becomes checked, by the user or by the code.
     connect(rbDivide, &QRadioButton::toggled, this, [this](bool checked) {

@@ -48,6 +48,9 @@ partory::RunState& MainRunState();
 void PumpEvents();
 // Puts a text tidied by a settings check back into its field.
 void WriteBack(QLineEdit* field, const std::string& tidied);
+// A label of a page, sized to its text: bold 13-pixel or the window's font.
+QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left, int top,
+                  bool bold);
 
 class TfmMain : public QWidget {
     Q_OBJECT

@@ -19,17 +19,6 @@
 
 namespace {
 
-QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left, int top,
-                  bool bold) {
-    auto* label = new QLabel(text, page);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(bold ? BoldLabelFont() : WindowFont());
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->adjustSize();
-    label->move(left, top);
-    return label;
-}
-
 // The list's right edge; the total grows to the left from here.
 constexpr int kTotalRightEdge = 479;
 // Room left after the widest path when the extent grows.

@@ -27,17 +27,6 @@
 
 namespace {
 
-QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left, int top,
-                  bool bold) {
-    auto* label = new QLabel(text, page);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(bold ? BoldLabelFont() : WindowFont());
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->adjustSize();
-    label->move(left, top);
-    return label;
-}
-
 // The test made when the focus leaves the size field: leading blanks, an optional sign,
 // digits with at most one ".", an optional exponent, and nothing after.
 bool IsSizeText(const QString& text) {

@@ -117,6 +117,9 @@ void RunCombineJob(const CombineSettings& settings, RunState& state, ProgressSin
     const auto& inputs = settings.InputPaths;
     const auto count = static_cast<std::int64_t>(inputs.size());
 
+    // A file that is not there yet cannot be one of the inputs, so only an output that exists
+    // already is compared with every input (the check's probe normally leaves none).
+    const bool outputExisted = LookTwice(settings.OutputPath, files).has_value();
     HandleGuard output(files, files.Create(settings.OutputPath, /*exclusive=*/true));
     if (output.get() == kNoFile) {
         Fail(state, kCreateErrorText);
@@ -127,8 +130,11 @@ void RunCombineJob(const CombineSettings& settings, RunState& state, ProgressSin
         Fail(state, kCreateErrorText);
         return;
     }
-    // Cutting an output that is also an input would destroy that input: refuse before it.
-    if (OutputMayBeAnInput(*outputStatus, inputs, files)) {
+    // Cutting an output that is also an input would destroy that input: refuse before it. A
+    // new, empty output is caught per input instead, before anything is appended to itself.
+    const bool mayBeAnInput =
+        outputExisted || outputStatus->size > 0 || outputStatus->linkCount > 1;
+    if (mayBeAnInput && OutputMayBeAnInput(*outputStatus, inputs, files)) {
         Fail(state, kCopyErrorText);
         return;
     }

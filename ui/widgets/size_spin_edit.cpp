@@ -113,38 +113,32 @@ void SizeSpinEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QString typed = event->text();
-    if (!typed.isEmpty() && commandModifiers == Qt::NoModifier && !IsControlText(typed)) {
-        for (const QChar c : typed) {
-            if (!IsAcceptedCharacter(c)) {
-                refuseKey();
-                event->accept();
-                return;
-            }
-        }
-        if (text().size() - selectedText().size() + typed.size() > kMaxTypedLength) {
-            event->accept();
-            return;
-        }
+    if (!typed.isEmpty() && commandModifiers == Qt::NoModifier && !IsControlText(typed) &&
+        !admitsTyped(typed)) {
+        event->accept();
+        return;
     }
     QLineEdit::keyPressEvent(event);
 }
 
 void SizeSpinEdit::inputMethodEvent(QInputMethodEvent* event) {
     const QString typed = event->commitString();
-    if (!typed.isEmpty()) {
-        for (const QChar c : typed) {
-            if (!IsAcceptedCharacter(c)) {
-                refuseKey();
-                event->accept();
-                return;
-            }
-        }
-        if (text().size() - selectedText().size() + typed.size() > kMaxTypedLength) {
-            event->accept();
-            return;
-        }
+    if (!typed.isEmpty() && !admitsTyped(typed)) {
+        event->accept();
+        return;
     }
     QLineEdit::inputMethodEvent(event);
+}
+
+bool SizeSpinEdit::admitsTyped(const QString& typed) {
+    for (const QChar c : typed) {
+        if (!IsAcceptedCharacter(c)) {
+            refuseKey();
+            return false;
+        }
+    }
+    // A character beyond the limit is refused without a beep.
+    return text().size() - selectedText().size() + typed.size() <= kMaxTypedLength;
 }
 
 void SizeSpinEdit::pasteLimited(QClipboard::Mode mode) {

@@ -56,6 +56,8 @@ class SizeSpinEdit : public QLineEdit {
   private:
     static bool IsAcceptedCharacter(QChar c);
     void refuseKey();
+    // Whether typed text may go in: every character allowed (else a beep) and room for it.
+    bool admitsTyped(const QString& typed);
     // Pastes as much of the clipboard's first line as the length limit leaves room for.
     void pasteLimited(QClipboard::Mode mode);
     void stepFromButton(int steps);
