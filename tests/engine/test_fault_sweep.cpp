@@ -206,27 +206,43 @@ void CheckDivideRun(DivideRun& run, const Layers& layers, const FiredFault& faul
     }
 }
 
+// Runs a job with its n-th file operation failing, for n = 1, 2, ... until a run meets no
+// fault, and checks every run; gives the number of runs.
+template <typename Run, typename RunJob, typename Check>
+int SweepEveryNthOperation(CopyPath path, std::int64_t bytesBeforeCopyFailure, RunJob runJob,
+                           Check check) {
+    int runs = 0;
+    for (std::int64_t nth = 1;; ++nth) {
+        if (nth >= 1000) {
+            ADD_FAILURE() << "the job never ran without a fault";
+            return runs;
+        }
+        Run run;
+        Layers layers(path);
+        layers.faulty.FailNth(nth);
+        layers.faulty.SetBytesBeforeCopyFailure(bytesBeforeCopyFailure);
+        const auto before = FilesUnder(run.dir.path());
+        const int descriptors = OpenDescriptorCount();
+        runJob(run, layers.job());
+        const FiredFault fault = FaultOf(layers.faulty, nth);
+        const std::string context =
+            std::string(CopyPathName(path)) + ", operation " + std::to_string(nth) +
+            (fault.fired ? std::string(" (") + FileOpName(fault.op) + ")" : std::string(" (none)"));
+        check(run, layers, fault, before, descriptors, context);
+        ++runs;
+        if (!fault.fired) return runs;
+    }
+}
+
 class DivideFaultSweep : public ::testing::TestWithParam<CopyPath> {};
 
 TEST_P(DivideFaultSweep, EveryNthOperationFails) {
-    int runs = 0;
-    for (std::int64_t nth = 1;; ++nth) {
-        ASSERT_LT(nth, 1000) << "the job never ran without a fault";
-        DivideRun run;
-        Layers layers(GetParam());
-        layers.faulty.FailNth(nth);
-        layers.faulty.SetBytesBeforeCopyFailure(300);
-        const auto before = FilesUnder(run.dir.path());
-        const int descriptors = OpenDescriptorCount();
-        RunDivideJob(run.settings, run.state, run.progress, run.pump, layers.job());
-        const FiredFault fault = FaultOf(layers.faulty, nth);
-        const std::string context =
-            std::string(CopyPathName(GetParam())) + ", operation " + std::to_string(nth) +
-            (fault.fired ? std::string(" (") + FileOpName(fault.op) + ")" : std::string(" (none)"));
-        CheckDivideRun(run, layers, fault, before, descriptors, context);
-        ++runs;
-        if (!fault.fired) break;
-    }
+    const int runs = SweepEveryNthOperation<DivideRun>(
+        GetParam(), 300,
+        [](DivideRun& run, FileLayer& files) {
+            RunDivideJob(run.settings, run.state, run.progress, run.pump, files);
+        },
+        CheckDivideRun);
     // A divide of three parts opens, sizes, creates, copies and closes at least this often.
     EXPECT_GE(runs, 15);
     RecordProperty("runs", runs);
@@ -402,24 +418,12 @@ void CheckCombineRun(CombineRun& run, const Layers& layers, const FiredFault& fa
 class CombineFaultSweep : public ::testing::TestWithParam<CopyPath> {};
 
 TEST_P(CombineFaultSweep, EveryNthOperationFails) {
-    int runs = 0;
-    for (std::int64_t nth = 1;; ++nth) {
-        ASSERT_LT(nth, 1000) << "the job never ran without a fault";
-        CombineRun run;
-        Layers layers(GetParam());
-        layers.faulty.FailNth(nth);
-        layers.faulty.SetBytesBeforeCopyFailure(1000);
-        const auto before = FilesUnder(run.dir.path());
-        const int descriptors = OpenDescriptorCount();
-        RunCombineJob(run.settings, run.state, run.progress, run.pump, layers.job());
-        const FiredFault fault = FaultOf(layers.faulty, nth);
-        const std::string context =
-            std::string(CopyPathName(GetParam())) + ", operation " + std::to_string(nth) +
-            (fault.fired ? std::string(" (") + FileOpName(fault.op) + ")" : std::string(" (none)"));
-        CheckCombineRun(run, layers, fault, before, descriptors, context);
-        ++runs;
-        if (!fault.fired) break;
-    }
+    const int runs = SweepEveryNthOperation<CombineRun>(
+        GetParam(), 1000,
+        [](CombineRun& run, FileLayer& files) {
+            RunCombineJob(run.settings, run.state, run.progress, run.pump, files);
+        },
+        CheckCombineRun);
     EXPECT_GE(runs, 20);
     RecordProperty("runs", runs);
 }
