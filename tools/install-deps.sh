@@ -7,8 +7,9 @@ packages=(
     libgtest-dev libgmock-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-liberation
-    xvfb openbox xdotool x11-utils libx11-dev python3
+    xvfb openbox xdotool x11-utils x11-xserver-utils libx11-dev python3
     clang libclang-rt-14-dev strace
+    desktop-file-utils appstream dpkg-dev debootstrap
 )
 
 missing=()
