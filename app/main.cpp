@@ -7,11 +7,16 @@
 #include "unMain.h"
 
 int main(int argc, char* argv[]) {
+    // The window is laid out in pixels for 96 dots per inch and is not rescaled; Qt 6 would
+    // otherwise scale it by the screen's dpi. An explicit setting in the environment wins.
+    if (!qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING")) {
+        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    }
     QApplication application(argc, argv);
     // The application title. Only the name is set: a display name would be appended by Qt to
     // every other window's caption (" About" would read " About - Partory").
     QApplication::setApplicationName(QStringLiteral("Partory"));
-    QApplication::setDesktopFileName(QStringLiteral("partory"));
+    QApplication::setDesktopFileName(QStringLiteral("org.partory_app.Partory"));
     const QIcon icon(QStringLiteral(":/pictures/product_icon_256.png"));
     if (!icon.isNull()) QApplication::setWindowIcon(icon);
     InstallFontSubstitutes();
