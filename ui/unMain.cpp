@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <clocale>
 
+#include "accessibility.h"
 #include "fonts.h"
 #include "unAbout.h"
 #include "user_dialogs.h"
@@ -167,6 +168,7 @@ TfmMain::TfmMain(QWidget* parent)
 
     // The hidden menu's shortcuts must win over the keys of whichever control has the focus.
     qApp->installEventFilter(this);
+    NameControlsForAccessibility(*this);
 }
 
 TfmMain::~TfmMain() {

@@ -1,0 +1,277 @@
+// What a screen reader learns of the window: a name and a role for every control on every
+// page, the progress bar's value, the list's entries, and image buttons pressed through their
+// accessible press action.
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QAccessibleValueInterface>
+#include <QtTest>
+#include <memory>
+
+#include "main_window_harness.h"
+#include "partory/run_control.h"
+#include "unAbout.h"
+#include "widgets/image_button.h"
+#include "widgets/percent_bar.h"
+
+namespace {
+
+const QStringList kTwoFiles = {QStringLiteral("/data/a.bin"), QStringLiteral("/data/b.bin")};
+
+// Brings the window to `page`: task, divide, combine, progress, completion or about. Returns
+// the top-level window the page is in.
+QWidget* ShowPage(MainWindowHarness& h, const QString& page) {
+    TfmMain& fm = h.fm;
+    if (page == QLatin1String("divide")) h.toDividePage();
+    if (page == QLatin1String("combine")) {
+        h.toCombinePage();
+        fm.AppendFiles(kTwoFiles);
+    }
+    if (page == QLatin1String("progress") || page == QLatin1String("completion")) {
+        h.toDividePage();
+        fm.pnlDivide->hide();
+        fm.EnterProgressPage();
+        fm.bar->SetMaximum(200);
+        fm.bar->SetPosition(85);
+    }
+    if (page == QLatin1String("completion")) {
+        MainRunState().Succeeded = true;
+        MainRunState().ResultText = "200 file(s) sucessfully created!";
+        fm.ShowJobOutcome();
+    }
+    if (page == QLatin1String("about")) {
+        // Shown without its modal loop, which would hold the test.
+        if (fm.fmAbout == nullptr) fm.fmAbout = new TfmAbout(&fm);
+        fm.fmAbout->show();
+        return QTest::qWaitForWindowExposed(fm.fmAbout) ? fm.fmAbout : nullptr;
+    }
+    QCoreApplication::processEvents();
+    return &fm;
+}
+
+// "edFromFile/browseButton" names a child of a child.
+QWidget* Control(QWidget* window, const QString& path) {
+    QWidget* widget = window;
+    for (const QString& name : path.split(QLatin1Char('/'))) {
+        widget = widget->objectName() == name ? widget : widget->findChild<QWidget*>(name);
+        if (widget == nullptr) return nullptr;
+    }
+    return widget;
+}
+
+// The roles of what a user acts on or reads; each of them must have a name.
+bool NeedsName(QAccessible::Role role) {
+    switch (role) {
+        case QAccessible::PushButton:
+        case QAccessible::RadioButton:
+        case QAccessible::CheckBox:
+        case QAccessible::ComboBox:
+        case QAccessible::EditableText:
+        case QAccessible::SpinBox:
+        case QAccessible::List:
+        case QAccessible::ProgressBar:
+        case QAccessible::Link:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+class TestAccessibility : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
+
+    void nameAndRole_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QAccessible::Role>("role");
+        QTest::addColumn<QString>("name");
+        const auto row = [](const char* page, const char* control, QAccessible::Role role,
+                            const QString& name) {
+            QTest::addRow("%s %s", page, control)
+                << QString::fromLatin1(page) << QString::fromLatin1(control) << role << name;
+        };
+        using R = QAccessible::Role;
+        row("task", "btnAbout", R::PushButton, "About...");
+        row("task", "btnBack", R::PushButton, "Back");
+        row("task", "btnNext", R::PushButton, "Next");
+        row("task", "rbDivide", R::RadioButton, "DIVIDE A FILE into parts");
+        row("task", "rbCombine", R::RadioButton, "COMBINE MULTIPLE FILES into one");
+        row("task", "movie_intro", R::Graphic, "Divide animation");
+        row("task", "lblSelectTask", R::StaticText, "Select the general task to perform:");
+        row("divide", "btnNext", R::PushButton, "Start");
+        row("divide", "edFromFile", R::EditableText, QString::fromUtf8("Select \u0430 file to divide:"));
+        row("divide", "edFromFile/browseButton", R::PushButton, "Browse");
+        row("divide", "edToFolder", R::EditableText, "Select the destination folder:");
+        row("divide", "edToFolder/browseButton", R::PushButton, "Browse");
+        row("divide", "edDivideBytes", R::EditableText, "Size of new file parts:");
+        row("divide", "edDivideBytes/upButton", R::PushButton, "Step up");
+        // Qt on Linux names a drop-down list by its current item.
+        row("divide", "boxDivideType", R::ComboBox, "Kbytes");
+        row("divide", "edNewNames", R::EditableText,
+            "Step 4: Specify how new file parts will be named:");
+        row("divide", "btnDivide_AddName", R::PushButton, "Add file name");
+        row("divide", "btnDivide_AddExtension", R::PushButton, "Add file extension");
+        row("divide", "btnDivide_AddCounter", R::PushButton, "Add counter");
+        row("divide", "boxUpperCase", R::CheckBox, "Use UPPER case");
+        row("combine", "list", R::List, "List of files to be combined");
+        row("combine", "btnCombinedAdd", R::PushButton, "Add files...");
+        row("combine", "btnCombinedRemove", R::PushButton, "Drop file...");
+        row("combine", "btnCombinedClear", R::PushButton, "Clear list...");
+        row("combine", "btnCombinedReverse", R::PushButton, "Reverse order");
+        row("combine", "btnCombinedMoveUp", R::PushButton, "Move up");
+        row("combine", "btnCombinedMoveDown", R::PushButton, "Move down");
+        row("combine", "edSaveCombined", R::EditableText, "Save combined files as:");
+        row("combine", "edSaveCombined/browseButton", R::PushButton, "Browse");
+        row("combine", "movie_arrows", R::Graphic, "Combine order animation");
+        row("progress", "btnPause", R::PushButton, "Pause");
+        row("progress", "btnCancel", R::PushButton, "Cancel");
+        row("progress", "bar", R::ProgressBar, "Job progress");
+        row("progress", "movie_process", R::Graphic, "Divide animation");
+        row("progress", "lblProcessStatus", R::StaticText, "Please, wait...");
+        row("completion", "btnFinish", R::PushButton, "Finish");
+        row("completion", "btnStartOver", R::PushButton,
+            "Click here for another \"Partory\" task...");
+        row("completion", "imgDoneOK", R::Graphic, "Success");
+        row("completion", "lblDone", R::StaticText, "CONGRATULATIONS!");
+        row("completion", "lblDoneExplanation", R::StaticText, "200 file(s) sucessfully created!");
+        row("about", "fmAbout", R::Dialog, " About");
+        row("about", "lblProductName", R::StaticText, "Partory");
+        row("about", "lblVersion", R::StaticText, "Version 1.0");
+        row("about", "lblWebLink", R::Link, QString::fromLatin1(TfmAbout::WebHost));
+    }
+    void nameAndRole() {
+        QFETCH(QString, page);
+        QFETCH(QString, control);
+        QFETCH(QAccessible::Role, role);
+        QFETCH(QString, name);
+        MainWindowHarness h;
+        QVERIFY(h.open());
+        QWidget* window = ShowPage(h, page);
+        QVERIFY(window != nullptr);
+        QWidget* widget = Control(window, control);
+        QVERIFY2(widget != nullptr, qPrintable(control));
+        QVERIFY(widget->isVisible());
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+        QVERIFY(iface != nullptr);
+        QCOMPARE(iface->role(), role);
+        QCOMPARE(iface->text(QAccessible::Name), name);
+    }
+
+    void unitListDescribed() {
+        MainWindowHarness h;
+        QVERIFY(h.open());
+        ShowPage(h, QStringLiteral("divide"));
+        QAccessibleInterface* unit = QAccessible::queryAccessibleInterface(h.fm.boxDivideType);
+        QCOMPARE(unit->text(QAccessible::Description), QStringLiteral("Unit of the part size"));
+    }
+
+    // Whatever a page shows that a user acts on has a name, also a control added later.
+    void everyControlNamed_data() {
+        QTest::addColumn<QString>("page");
+        for (const char* page : {"task", "divide", "combine", "progress", "completion", "about"}) {
+            QTest::newRow(page) << QString::fromLatin1(page);
+        }
+    }
+    void everyControlNamed() {
+        QFETCH(QString, page);
+        MainWindowHarness h;
+        QVERIFY(h.open());
+        QWidget* window = ShowPage(h, page);
+        QVERIFY(window != nullptr);
+        int named = 0;
+        for (QWidget* widget : window->findChildren<QWidget*>()) {
+            if (!widget->isVisible()) continue;
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+            if (iface == nullptr || !NeedsName(iface->role())) continue;
+            QVERIFY2(!iface->text(QAccessible::Name).trimmed().isEmpty(),
+                     qPrintable(widget->objectName() + QStringLiteral(" has no name")));
+            ++named;
+        }
+        QVERIFY(named >= 1);
+    }
+
+    void barGivesItsValue() {
+        MainWindowHarness h;
+        QVERIFY(h.open());
+        ShowPage(h, QStringLiteral("progress"));
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(h.fm.bar);
+        QAccessibleValueInterface* value = iface->valueInterface();
+        QVERIFY(value != nullptr);
+        QCOMPARE(value->currentValue().toLongLong(), 85);
+        QCOMPARE(value->minimumValue().toLongLong(), 0);
+        QCOMPARE(value->maximumValue().toLongLong(), 200);
+        QCOMPARE(iface->text(QAccessible::Value), QStringLiteral("42%"));
+        h.fm.bar->SetPosition(200);
+        QCOMPARE(value->currentValue().toLongLong(), 200);
+        QCOMPARE(iface->text(QAccessible::Value), QStringLiteral("100%"));
+    }
+
+    void listGivesItsEntries() {
+        MainWindowHarness h;
+        QVERIFY(h.open());
+        ShowPage(h, QStringLiteral("combine"));
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(h.fm.list);
+        QCOMPARE(list->childCount(), kTwoFiles.size());
+        for (int i = 0; i < kTwoFiles.size(); ++i) {
+            QCOMPARE(list->child(i)->role(), QAccessible::ListItem);
+            QCOMPARE(list->child(i)->text(QAccessible::Name), kTwoFiles[i]);
+        }
+    }
+
+    // Image buttons never take the keyboard focus: a screen reader presses them through their
+    // press action, which runs the same handler as a click.
+    void pressActionRunsTheHandler_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("Next on the task page") << "task" << "btnNext" << "page pnlDivide";
+        QTest::newRow("Back on the divide page") << "divide" << "btnBack" << "page pnlInit";
+        QTest::newRow("Reverse order") << "combine" << "btnCombinedReverse" << "first /data/b.bin";
+        QTest::newRow("Start over") << "completion" << "btnStartOver" << "page pnlInit";
+        QTest::newRow("disabled Back does nothing") << "task" << "btnBack" << "page pnlInit";
+    }
+    void pressActionRunsTheHandler() {
+        QFETCH(QString, page);
+        QFETCH(QString, button);
+        QFETCH(QString, expected);
+        MainWindowHarness h;
+        QVERIFY(h.open());
+        ShowPage(h, page);
+        QWidget* focused = QApplication::focusWidget();
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(Control(&h.fm, button));
+        QAccessibleActionInterface* actions = iface->actionInterface();
+        QVERIFY(actions != nullptr);
+        QCOMPARE(actions->actionNames().contains(QAccessibleActionInterface::pressAction()),
+                 iface->state().disabled == 0);
+        actions->doAction(QAccessibleActionInterface::pressAction());
+        const auto state = [&] {
+            if (expected.startsWith(QLatin1String("first "))) {
+                return QStringLiteral("first ") + h.fm.list->item(0)->text();
+            }
+            return QStringLiteral("page ") + h.visiblePage();
+        };
+        // The press is animated: the handler runs once the button comes up again.
+        QTest::qWait(300);
+        QCOMPARE(state(), expected);
+        if (page == QLatin1String("combine")) QCOMPARE(QApplication::focusWidget(), focused);
+    }
+
+    void linkPressable() {
+        MainWindowHarness h;
+        QVERIFY(h.open());
+        QWidget* about = ShowPage(h, QStringLiteral("about"));
+        QVERIFY(about != nullptr);
+        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(Control(about, "lblWebLink"));
+        QVERIFY(link->actionInterface() != nullptr);
+        QCOMPARE(link->actionInterface()->actionNames(),
+                 QStringList{QAccessibleActionInterface::pressAction()});
+    }
+};
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"

@@ -1,0 +1,142 @@
+#include "accessibility.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QToolButton>
+#include <utility>
+
+#include "unAbout.h"
+#include "unMain.h"
+#include "widgets/animation_control.h"
+#include "widgets/browse_edit.h"
+#include "widgets/image_button.h"
+#include "widgets/percent_bar.h"
+
+namespace {
+
+// The progress bar: the job's position out of its maximum, and the per cent it shows.
+class AccessiblePercentBar : public QAccessibleWidget, public QAccessibleValueInterface {
+  public:
+    explicit AccessiblePercentBar(PercentBar* bar)
+        : QAccessibleWidget(bar, QAccessible::ProgressBar) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text which) const override {
+        if (which == QAccessible::Value) return QStringLiteral("%1%").arg(bar()->percent());
+        return QAccessibleWidget::text(which);
+    }
+    QVariant currentValue() const override { return qlonglong(bar()->position()); }
+    // Only the job moves the bar.
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return qlonglong(bar()->maximum()); }
+    QVariant minimumValue() const override { return qlonglong(0); }
+    QVariant minimumStepSize() const override { return qlonglong(1); }
+
+  private:
+    PercentBar* bar() const { return static_cast<PercentBar*>(widget()); }
+};
+
+// An animation is a picture; its name says which scene it plays, so it follows the strip.
+class AccessibleAnimation : public QAccessibleWidget {
+  public:
+    explicit AccessibleAnimation(AnimationControl* control)
+        : QAccessibleWidget(control, QAccessible::Graphic) {}
+
+    QString text(QAccessible::Text which) const override {
+        if (which != QAccessible::Name || !widget()->accessibleName().isEmpty()) {
+            return QAccessibleWidget::text(which);
+        }
+        const QString strip = static_cast<AnimationControl*>(widget())->stripName();
+        if (strip == QLatin1String("movie")) return QStringLiteral("Divide animation");
+        if (strip == QLatin1String("reversed")) return QStringLiteral("Combine animation");
+        if (strip == QLatin1String("movie_arrows")) return QStringLiteral("Combine order animation");
+        return QString();
+    }
+};
+
+// The About window's link is a label that opens the web site when clicked; to a screen reader
+// it is a link, and its press action is that click.
+class AccessibleWebLink : public QAccessibleWidget {
+  public:
+    explicit AccessibleWebLink(QLabel* link) : QAccessibleWidget(link, QAccessible::Link) {}
+
+    QString text(QAccessible::Text which) const override {
+        if (which == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            return static_cast<QLabel*>(widget())->text();
+        }
+        return QAccessibleWidget::text(which);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        auto* about = qobject_cast<TfmAbout*>(widget()->window());
+        if (action != pressAction() || about == nullptr || !widget()->isEnabled()) return;
+        about->lblWebLinkMouseDown();
+        about->lblWebLinkClick();
+    }
+};
+
+QAccessibleInterface* WindowWidgetFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("PercentBar")) {
+        return new AccessiblePercentBar(static_cast<PercentBar*>(object));
+    }
+    if (className == QLatin1String("AnimationControl")) {
+        return new AccessibleAnimation(static_cast<AnimationControl*>(object));
+    }
+    if (className == QLatin1String("QLabel") &&
+        object->objectName() == QLatin1String("lblWebLink")) {
+        auto* label = static_cast<QLabel*>(object);
+        if (qobject_cast<TfmAbout*>(label->window()) != nullptr) return new AccessibleWebLink(label);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void InstallAccessibleWidgets() {
+    static const bool installed = [] {
+        QAccessible::installFactory(WindowWidgetFactory);
+        return true;
+    }();
+    (void)installed;
+}
+
+void NameControlsForAccessibility(TfmMain& fm) {
+    InstallAccessibleWidgets();
+
+    // The side buttons show only a glyph: they are named as their hints begin.
+    const std::pair<ImageButton*, const char*> glyphButtons[] = {
+        {fm.btnCombinedAdd, "Add files..."},       {fm.btnCombinedRemove, "Drop file..."},
+        {fm.btnCombinedClear, "Clear list..."},    {fm.btnCombinedReverse, "Reverse order"},
+        {fm.btnCombinedMoveUp, "Move up"},         {fm.btnCombinedMoveDown, "Move down"},
+    };
+    for (const auto& [button, name] : glyphButtons) {
+        button->setAccessibleName(QString::fromLatin1(name));
+    }
+    for (BrowseEdit* edit : {fm.edFromFile, fm.edToFolder, fm.edSaveCombined}) {
+        edit->browseButton()->setAccessibleName(QStringLiteral("Browse"));
+    }
+    fm.edDivideBytes->upButton()->setAccessibleName(QStringLiteral("Step up"));
+    fm.edDivideBytes->downButton()->setAccessibleName(QStringLiteral("Step down"));
+
+    // A field is read out with the label beside it, as a sighted user reads it.
+    const std::pair<QLabel*, QWidget*> labelled[] = {
+        {fm.Label6, fm.edFromFile},      {fm.Label12, fm.edToFolder},
+        {fm.Label13, fm.edDivideBytes},  {fm.Label16, fm.edNewNames},
+        {fm.Label11, fm.edSaveCombined},
+    };
+    for (const auto& [label, field] : labelled) label->setBuddy(field);
+    // On Linux Qt names a drop-down list by its current item; this says what the item is.
+    fm.boxDivideType->setAccessibleDescription(QStringLiteral("Unit of the part size"));
+    fm.list->setAccessibleName(QStringLiteral("List of files to be combined"));
+
+    fm.bar->setAccessibleName(QStringLiteral("Job progress"));
+    fm.imgDoneOK->setAccessibleName(QStringLiteral("Success"));
+    fm.imgDoneError->setAccessibleName(QStringLiteral("Error"));
+    fm.imgProductIcon->setAccessibleName(QStringLiteral("Partory"));
+}

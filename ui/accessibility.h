@@ -1,0 +1,18 @@
+#pragma once
+
+// What a screen reader learns of the window through Qt's accessibility interface (QAccessible):
+// a name and a role for every control. Qt's own interfaces serve the stock controls and the
+// image buttons (push buttons named by their caption, pressed through their press action, as
+// they never take the keyboard focus); the progress bar, the animations and the About
+// window's link get interfaces of their own here.
+
+class TfmMain;
+
+// Names the controls that show no text of their own (the glyph buttons, the browse buttons,
+// the list, the progress bar, the outcome pictures) and ties each field to the label beside
+// it. Run once, at the end of the window's construction.
+void NameControlsForAccessibility(TfmMain& fm);
+
+// Puts the interfaces of the window's own widgets in place; must come before Qt is first
+// asked for an interface of one of them. NameControlsForAccessibility runs it.
+void InstallAccessibleWidgets();
