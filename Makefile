@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 export QT_QPA_PLATFORM ?= offscreen
 
-.PHONY: deps configure build run test bench sanitize fuzz gallery clean
+.PHONY: deps configure build run test bench sanitize fuzz gallery package package-test clean
 
 deps:
 	@tools/install-deps.sh
@@ -53,6 +53,15 @@ fuzz: deps
 
 gallery: build
 	./$(BUILD)/tools/partory_gallery $(BUILD)/gallery
+
+# The Debian package, $(BUILD)/partory_1.0_amd64.deb (CPack; libraries found by dpkg-shlibdeps).
+package: build
+	cmake --build $(BUILD) --target package
+
+# Installs the package into a fresh Debian 12 root (debootstrap, needs the network and root)
+# and checks the installed program under Xvfb. Slow; not part of `make test`.
+package-test: package
+	packaging/package-test.sh $(BUILD)/partory_1.0_amd64.deb
 
 clean:
 	rm -rf $(BUILD) build-bench build-sanitize build-fuzz

@@ -4,6 +4,10 @@ set(CPACK_PACKAGE_NAME partory)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Partory")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "divide a file into parts or combine files into one")
+set(CPACK_PACKAGE_DESCRIPTION "Partory is a small desktop utility, laid out as a step-by-step wizard.
+It divides one file into numbered part files of a chosen size, named from a
+template, or combines an ordered list of files into one. A job can be paused,
+continued or cancelled while it runs.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
@@ -12,11 +16,6 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Partory developers <packages@partory-app.or
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.partory-app.org")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "divide a file into parts or combine files into one
- Partory is a small desktop utility, laid out as a step-by-step wizard. It divides
- one file into numbered part files of a chosen size, named from a template, or
- combines an ordered list of files into one. A job can be paused, continued or
- cancelled while it runs.")
 # The libraries come from dpkg-shlibdeps. The window is laid out for the metrics of
 # Liberation Sans, which no library pulls in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
