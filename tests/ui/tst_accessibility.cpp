@@ -102,12 +102,10 @@ class TestAccessibility : public QObject {
         row("task", "rbDivide", R::RadioButton, "DIVIDE A FILE into parts");
         row("task", "rbCombine", R::RadioButton, "COMBINE MULTIPLE FILES into one");
         row("task", "movie_intro", R::Graphic, "Divide animation");
-        row("task", "lblSelectTask", R::StaticText, "Select the general task to perform:");
         row("divide", "btnNext", R::PushButton, "Start");
         row("divide", "edFromFile", R::EditableText, QString::fromUtf8("Select \u0430 file to divide:"));
         row("divide", "edFromFile/browseButton", R::PushButton, "Browse");
         row("divide", "edToFolder", R::EditableText, "Select the destination folder:");
-        row("divide", "edToFolder/browseButton", R::PushButton, "Browse");
         row("divide", "edDivideBytes", R::EditableText, "Size of new file parts:");
         row("divide", "edDivideBytes/upButton", R::PushButton, "Step up");
         // Qt on Linux names a drop-down list by its current item.
@@ -129,7 +127,6 @@ class TestAccessibility : public QObject {
         row("combine", "edSaveCombined/browseButton", R::PushButton, "Browse");
         row("combine", "movie_arrows", R::Graphic, "Combine order animation");
         row("progress", "btnPause", R::PushButton, "Pause");
-        row("progress", "btnCancel", R::PushButton, "Cancel");
         row("progress", "bar", R::ProgressBar, "Job progress");
         row("progress", "movie_process", R::Graphic, "Divide animation");
         row("progress", "lblProcessStatus", R::StaticText, "Please, wait...");
@@ -140,8 +137,6 @@ class TestAccessibility : public QObject {
         row("completion", "lblDone", R::StaticText, "CONGRATULATIONS!");
         row("completion", "lblDoneExplanation", R::StaticText, "200 file(s) sucessfully created!");
         row("about", "fmAbout", R::Dialog, " About");
-        row("about", "lblProductName", R::StaticText, "Partory");
-        row("about", "lblVersion", R::StaticText, "Version 1.0");
         row("about", "lblWebLink", R::Link, QString::fromLatin1(TfmAbout::WebHost));
     }
     void nameAndRole() {
@@ -160,14 +155,6 @@ class TestAccessibility : public QObject {
         QVERIFY(iface != nullptr);
         QCOMPARE(iface->role(), role);
         QCOMPARE(iface->text(QAccessible::Name), name);
-    }
-
-    void unitListDescribed() {
-        MainWindowHarness h;
-        QVERIFY(h.open());
-        ShowPage(h, QStringLiteral("divide"));
-        QAccessibleInterface* unit = QAccessible::queryAccessibleInterface(h.fm.boxDivideType);
-        QCOMPARE(unit->text(QAccessible::Description), QStringLiteral("Unit of the part size"));
     }
 
     // Whatever a page shows that a user acts on has a name, also a control added later.
@@ -261,15 +248,16 @@ class TestAccessibility : public QObject {
         if (page == QLatin1String("combine")) QCOMPARE(QApplication::focusWidget(), focused);
     }
 
-    void linkPressable() {
+    void linkPressOpensTheSite() {
         MainWindowHarness h;
         QVERIFY(h.open());
         QWidget* about = ShowPage(h, QStringLiteral("about"));
         QVERIFY(about != nullptr);
-        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(Control(about, "lblWebLink"));
-        QVERIFY(link->actionInterface() != nullptr);
-        QCOMPARE(link->actionInterface()->actionNames(),
-                 QStringList{QAccessibleActionInterface::pressAction()});
+        QAccessible::queryAccessibleInterface(Control(about, "lblWebLink"))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(h.dialogs.calls.size(), size_t(1));
+        QCOMPARE(h.dialogs.calls[0].text, QStringLiteral("http://www.partory-app.org"));
     }
 };
 
