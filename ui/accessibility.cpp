@@ -24,7 +24,8 @@ class AccessiblePercentBar : public QAccessibleWidget, public QAccessibleValueIn
         : QAccessibleWidget(bar, QAccessible::ProgressBar) {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
     }
     QString text(QAccessible::Text which) const override {
@@ -55,7 +56,8 @@ class AccessibleAnimation : public QAccessibleWidget {
         const QString strip = static_cast<AnimationControl*>(widget())->stripName();
         if (strip == QLatin1String("movie")) return QStringLiteral("Divide animation");
         if (strip == QLatin1String("reversed")) return QStringLiteral("Combine animation");
-        if (strip == QLatin1String("movie_arrows")) return QStringLiteral("Combine order animation");
+        if (strip == QLatin1String("movie_arrows"))
+            return QStringLiteral("Combine order animation");
         return QString();
     }
 };
@@ -91,7 +93,8 @@ QAccessibleInterface* WindowWidgetFactory(const QString& className, QObject* obj
     if (className == QLatin1String("QLabel") &&
         object->objectName() == QLatin1String("lblWebLink")) {
         auto* label = static_cast<QLabel*>(object);
-        if (qobject_cast<TfmAbout*>(label->window()) != nullptr) return new AccessibleWebLink(label);
+        if (qobject_cast<TfmAbout*>(label->window()) != nullptr)
+            return new AccessibleWebLink(label);
     }
     return nullptr;
 }
@@ -111,9 +114,9 @@ void NameControlsForAccessibility(TfmMain& fm) {
 
     // The side buttons show only a glyph: they are named as their hints begin.
     const std::pair<ImageButton*, const char*> glyphButtons[] = {
-        {fm.btnCombinedAdd, "Add files..."},       {fm.btnCombinedRemove, "Drop file..."},
-        {fm.btnCombinedClear, "Clear list..."},    {fm.btnCombinedReverse, "Reverse order"},
-        {fm.btnCombinedMoveUp, "Move up"},         {fm.btnCombinedMoveDown, "Move down"},
+        {fm.btnCombinedAdd, "Add files..."},    {fm.btnCombinedRemove, "Drop file..."},
+        {fm.btnCombinedClear, "Clear list..."}, {fm.btnCombinedReverse, "Reverse order"},
+        {fm.btnCombinedMoveUp, "Move up"},      {fm.btnCombinedMoveDown, "Move down"},
     };
     for (const auto& [button, name] : glyphButtons) {
         button->setAccessibleName(QString::fromLatin1(name));

@@ -103,7 +103,8 @@ class TestAccessibility : public QObject {
         row("task", "rbCombine", R::RadioButton, "COMBINE MULTIPLE FILES into one");
         row("task", "movie_intro", R::Graphic, "Divide animation");
         row("divide", "btnNext", R::PushButton, "Start");
-        row("divide", "edFromFile", R::EditableText, QString::fromUtf8("Select \u0430 file to divide:"));
+        row("divide", "edFromFile", R::EditableText,
+            QString::fromUtf8("Select \u0430 file to divide:"));
         row("divide", "edFromFile/browseButton", R::PushButton, "Browse");
         row("divide", "edToFolder", R::EditableText, "Select the destination folder:");
         row("divide", "edDivideBytes", R::EditableText, "Size of new file parts:");
@@ -216,11 +217,21 @@ class TestAccessibility : public QObject {
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("Next on the task page") << "task" << "btnNext" << "page pnlDivide";
-        QTest::newRow("Back on the divide page") << "divide" << "btnBack" << "page pnlInit";
-        QTest::newRow("Reverse order") << "combine" << "btnCombinedReverse" << "first /data/b.bin";
-        QTest::newRow("Start over") << "completion" << "btnStartOver" << "page pnlInit";
-        QTest::newRow("disabled Back does nothing") << "task" << "btnBack" << "page pnlInit";
+        QTest::newRow("Next on the task page") << "task"
+                                               << "btnNext"
+                                               << "page pnlDivide";
+        QTest::newRow("Back on the divide page") << "divide"
+                                                 << "btnBack"
+                                                 << "page pnlInit";
+        QTest::newRow("Reverse order") << "combine"
+                                       << "btnCombinedReverse"
+                                       << "first /data/b.bin";
+        QTest::newRow("Start over") << "completion"
+                                    << "btnStartOver"
+                                    << "page pnlInit";
+        QTest::newRow("disabled Back does nothing") << "task"
+                                                    << "btnBack"
+                                                    << "page pnlInit";
     }
     void pressActionRunsTheHandler() {
         QFETCH(QString, page);

@@ -1,7 +1,5 @@
 // The apple scene of the task and progress animations, and the arrows beside the list.
 
-#include "pictures/drawing.h"
-
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,6 +9,8 @@
 #include <array>
 #include <cmath>
 #include <vector>
+
+#include "pictures/drawing.h"
 
 namespace pictures {
 

@@ -1,7 +1,5 @@
 // Button faces, the button-bar glyphs, the list glyphs and the browse-button pictures.
 
-#include "pictures/drawing.h"
-
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -9,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <vector>
+
+#include "pictures/drawing.h"
 
 namespace pictures {
 

@@ -1,11 +1,11 @@
 // Helpers shared by every picture family: images, frames, the classic palette.
 
-#include "pictures/drawing.h"
-
 #include <QPainter>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "pictures/drawing.h"
 
 namespace pictures {
 

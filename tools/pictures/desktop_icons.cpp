@@ -4,9 +4,9 @@
 // of the sheet with one coloured line each, and the scissors reduced to a blade in the first
 // cut and two ring handles.
 
-#include "pictures/drawing.h"
-
 #include <QPainter>
+
+#include "pictures/drawing.h"
 
 namespace pictures {
 

@@ -1,7 +1,5 @@
 // The header pieces (ramp, product icon, badge and ribbon tails) and the outcome pictures.
 
-#include "pictures/drawing.h"
-
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -10,6 +8,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+
+#include "pictures/drawing.h"
 
 namespace pictures {
 
