@@ -41,7 +41,7 @@ size_with() {
         >"$work/partory.log" 2>&1 &
     app=$!
     local window=
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         window=$(xdotool search --onlyvisible --pid "$app" --name '^Partory$' 2>/dev/null | head -1)
         [[ -n "$window" ]] && break
         sleep 0.1
