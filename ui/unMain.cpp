@@ -506,7 +506,7 @@ void TfmMain::btnStartOverClick() {
 
 void TfmMain::btnAboutClick() {
     if (fmAbout == nullptr) fmAbout = new TfmAbout(this);
-    fmAbout->exec();
+    RunModal(*fmAbout);
 }
 
 void TfmMain::OPEN1Click() {
