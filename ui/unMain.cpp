@@ -427,7 +427,18 @@ void TfmMain::FormActivate() {
     btnBack->show();
     movie_intro->setStrip(QStringLiteral("movie"), strip(QStringLiteral("movie")));
     movie_intro->start();
+    focusShownPage();
     PumpEvents();
+}
+
+void TfmMain::focusShownPage() {
+    if (pnlInit->isVisible()) {
+        (rbDivide->isChecked() ? rbDivide : rbCombine)->setFocus();
+    } else {
+        // The progress and completion pages have no control that takes the keyboard. The
+        // window itself takes it, so that no key reaches a field of a hidden page.
+        setFocus();
+    }
 }
 
 void TfmMain::rbDivideClick() {
@@ -485,6 +496,7 @@ void TfmMain::backAction() {
     movie_intro->start();
     btnNext->setText(QStringLiteral("Next"));
     btnBack->setEnabled(false);
+    focusShownPage();
     PumpEvents();
 }
 

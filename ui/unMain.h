@@ -246,6 +246,9 @@ class TfmMain : public QWidget {
     void showInNextSlot(ImageButton* button);
     void showInBackSlot(ImageButton* button);
 
+    // Whenever a page has been hidden: the keyboard goes to the page now shown (the checked task
+    // button) or to the window itself, never stays in a field of the hidden page.
+    void focusShownPage();
     // Back's seven steps, shared by "Back" and the start-over button.
     void backAction();
     // "Start": the check of the visible page, then the job.

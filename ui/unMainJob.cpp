@@ -4,7 +4,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "fonts.h"
 #include "partory/settings_check.h"
@@ -107,6 +109,7 @@ void TfmMain::EnterProgressPage() {
     // Whatever a former job left drawn, the bar comes up only at this job's first per cent.
     bar->resetForJob();
     pnlProgress->show();
+    focusShownPage();
     movie_process->setStrip(movie_intro->stripName(), strip(movie_intro->stripName()));
     movie_process->start();
     lblProcessStatus->setText(kPleaseWait);
@@ -167,6 +170,7 @@ void TfmMain::ShowJobOutcome() {
     }
     lblDoneExplanation->setText(QString::fromStdString(state.ResultText));
     pnlDone->show();
+    focusShownPage();
 }
 
 void TfmMain::startJob() {
