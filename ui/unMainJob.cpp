@@ -34,6 +34,25 @@ class QtEventPump : public partory::EventPump {
     }
 };
 
+// The outcome line: centred, wrapped onto a second line when it is too long, a word too wide
+// for a line broken inside, and a name that not even two lines can hold shortened in its
+// middle, so that its start and end always show. text() stays the whole outcome text.
+class OutcomeLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(palette().color(QPalette::WindowText));
+        const QRect box = contentsRect();
+        const int lines = std::max(1, box.height() / fontMetrics().height());
+        painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop,
+                         FitToLines(text(), font(), box.width(), lines).join(QLatin1Char('\n')));
+    }
+};
+
 void SetTextColor(QLabel* label, const QColor& color) {
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, color);
@@ -86,7 +105,7 @@ void TfmMain::createDonePage() {
     lblDone->setGeometry(123, 59, 313, 16);
     lblDone->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    lblDoneExplanation = new QLabel(pnlDone);
+    lblDoneExplanation = new OutcomeLabel(pnlDone);
     lblDoneExplanation->setObjectName(QStringLiteral("lblDoneExplanation"));
     lblDoneExplanation->setFont(BoldLabelFont());
     lblDoneExplanation->setGeometry(8, 93, 545, 36);
