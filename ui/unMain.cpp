@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -89,6 +88,47 @@ class BevelStrip : public QWidget {
 };
 
 
+// Centres its window at its first showing and again when the frame first shows up around it.
+class FirstShowCentring : public QObject {
+  public:
+    explicit FirstShowCentring(QWidget* window) : QObject(window), window_(window) {
+        window->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::Show:
+                if (!shown_) centre();
+                shown_ = true;
+                break;
+            case QEvent::Move:
+            case QEvent::WindowActivate:
+                if (shown_ && window_->frameGeometry() != window_->geometry()) {
+                    window_->removeEventFilter(this);
+                    centre();
+                    deleteLater();
+                }
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+
+  private:
+    void centre() {
+        QScreen* screen = window_->screen();
+        if (screen == nullptr) return;
+        QRect frame = window_->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window_->move(frame.topLeft());
+    }
+
+    QWidget* window_;
+    bool shown_ = false;
+};
+
 QFont BoldWindowFont() {
     QFont font = WindowFont();
     font.setBold(true);
@@ -96,6 +136,10 @@ QFont BoldWindowFont() {
 }
 
 }  // namespace
+
+void KeepCentredOnFirstShow(QWidget* window) {
+    new FirstShowCentring(window);
+}
 
 QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left, int top,
                   bool bold) {
@@ -159,11 +203,7 @@ TfmMain::TfmMain(QWidget* parent)
     for (ImageButton* button : {btnFinish, btnPause, btnContinue, btnCancel}) button->hide();
     btnBack->setEnabled(false);
 
-    // Centred on the desktop.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect desktop = screen->availableGeometry();
-        move(desktop.center() - QPoint(width() / 2, height() / 2));
-    }
+    KeepCentredOnFirstShow(this);
 
     // The hidden menu's shortcuts must win over the keys of whichever control has the focus.
     qApp->installEventFilter(this);

@@ -52,6 +52,11 @@ void WriteBack(QLineEdit* field, const std::string& tidied);
 QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left, int top,
                   bool bold);
 
+// Centres `window` on the desktop, title bar and border included, when it first shows, and
+// once more when a window manager has put its frame around it (the frame's size is unknown
+// until then). Later showings and moves by the user are left alone.
+void KeepCentredOnFirstShow(QWidget* window);
+
 class TfmMain : public QWidget {
     Q_OBJECT
 
