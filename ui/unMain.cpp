@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <clocale>
 
 #include "fonts.h"
@@ -150,6 +151,13 @@ QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left
     label->adjustSize();
     label->move(left, top);
     return label;
+}
+
+void AlignWithFieldText(QLabel* label, const QLineEdit& field) {
+    const int below = field.y() + TextBaseline(field) - label->y() - label->fontMetrics().ascent();
+    label->setContentsMargins(0, std::max(below, 0), 0, 0);
+    if (below < 0) label->move(label->x(), label->y() + below);
+    label->adjustSize();
 }
 
 // Must run after QApplication has taken the environment's locale (see above).

@@ -57,6 +57,10 @@ QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left
 // until then). Later showings and moves by the user are left alone.
 void KeepCentredOnFirstShow(QWidget* window);
 
+// Lowers the text of a label that stands beside a field onto the baseline of the field's text;
+// the label keeps its place.
+void AlignWithFieldText(QLabel* label, const QLineEdit& field);
+
 class TfmMain : public QWidget {
     Q_OBJECT
 
