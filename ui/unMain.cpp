@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <clocale>
 
@@ -105,7 +106,7 @@ class FirstShowCentring : public QObject {
                 break;
             case QEvent::Move:
             case QEvent::WindowActivate:
-                if (shown_ && window_->frameGeometry() != window_->geometry()) {
+                if (shown_ && Framed(frameMargins())) {
                     window_->removeEventFilter(this);
                     centre();
                     deleteLater();
@@ -118,12 +119,27 @@ class FirstShowCentring : public QObject {
     }
 
   private:
+    // While the window manager is still building the frame, the margins read from it can be
+    // anything (a 1-pixel frame gives negative ones).
+    static bool Framed(const QMargins& margins) {
+        return !margins.isNull() && margins.left() >= 0 && margins.top() >= 0 &&
+               margins.right() >= 0 && margins.bottom() >= 0;
+    }
+
+    QMargins frameMargins() const {
+        const QWindow* handle = window_->windowHandle();
+        return handle != nullptr ? handle->frameMargins() : QMargins();
+    }
+
+    // Placed by the frame's corner, from the window's fixed size and the frame's margins:
+    // while the window manager is still framing the window, its geometry is not to be trusted.
     void centre() {
+        QWindow* handle = window_->windowHandle();
         QScreen* screen = window_->screen();
-        if (screen == nullptr) return;
-        QRect frame = window_->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window_->move(frame.topLeft());
+        if (handle == nullptr || screen == nullptr) return;
+        QRect whole(QPoint(), window_->size().grownBy(frameMargins()));
+        whole.moveCenter(screen->availableGeometry().center());
+        handle->setFramePosition(whole.topLeft());
     }
 
     QWidget* window_;
@@ -139,6 +155,12 @@ QFont BoldWindowFont() {
 }  // namespace
 
 void KeepCentredOnFirstShow(QWidget* window) {
+    // Placed before it exists, the window is placed by its frame's corner from the start (the
+    // window manager is told so), which the later centring relies on.
+    if (const QScreen* screen = window->screen()) {
+        window->move(screen->availableGeometry().center() -
+                     QPoint(window->width() / 2, window->height() / 2));
+    }
     new FirstShowCentring(window);
 }
 
