@@ -6,6 +6,10 @@ import time
 
 from xsession import *  # noqa: F401,F403 (the layout constants and helpers)
 
+# A column of the list right of the longest entry's text, where a row shows only its
+# background (white, or the selection's colour).
+SPARE_X = 445
+
 
 def list_row(row):
     return (LIST_LEFT + 100, LIST_TOP + 2 + LIST_ROW * row + LIST_ROW // 2)
@@ -16,7 +20,7 @@ def row_extent(s, pixels, row):
     background by more than half the text's contrast (light on dark when selected)."""
     x0 = s.origin[0] + LIST_LEFT + 3
     y0 = s.origin[1] + LIST_TOP + 2 + LIST_ROW * row
-    background = sum(pixels.at(x0 + 420, y0 + LIST_ROW // 2))
+    background = sum(pixels.at(x0 + SPARE_X, y0 + LIST_ROW // 2))
     contrast = max(background, 765 - background)
     for dx in range(400, -1, -1):
         for dy in range(2, LIST_ROW - 2):
@@ -33,7 +37,7 @@ def read_list(s, pixels, rows):
     for row in range(rows):
         extent = row_extent(s, pixels, row)
         order += min(s.extents, key=lambda n: abs(s.extents[n] - extent))
-        x = s.origin[0] + LIST_LEFT + 3 + 420
+        x = s.origin[0] + LIST_LEFT + 3 + SPARE_X
         y = s.origin[1] + LIST_TOP + 2 + LIST_ROW * row + LIST_ROW // 2
         if not near((255, 255, 255), 30)(pixels.at(x, y)):
             selected = row

@@ -7,6 +7,8 @@ import time
 
 from xsession import *  # noqa: F401,F403 (the layout constants and helpers)
 
+MANY_PARTS = 40000
+
 
 def centred_without_window_manager(s):
     s.start_partory()
@@ -114,7 +116,9 @@ def settings_check_and_full_divide(s):
 
 
 def pause_continue_cancel(s):
-    source = pattern(2, 200000)
+    # Parts of 10 bytes: long enough a job for a Pause clicked 0.15 s after Start to land well
+    # before its end, even on a busy machine.
+    source = pattern(2, 10 * MANY_PARTS)
     source_path = s.write_file("many.bin", source)
     parts = os.path.join(s.work, "parts_cancel")
     name = lambda p: "MANY_BIN_%d" % p
@@ -138,12 +142,12 @@ def pause_continue_cancel(s):
     s.key("End")
     s.shot("divide_ten_bytes")
 
-    # Start, and Pause in the same slot while the 20000 parts are being written.
+    # Start, and Pause in the same slot while the parts are being written.
     s.click_twice_apart(NEXT_SLOT, 0.15)
     first = s.wait_paused(parts)
     s.type_text("XYZ")  # changes no setting: the job after the next one shows it
     s.shot("paused")
-    if not 0 < first < 20000:
+    if not 0 < first < MANY_PARTS:
         raise Failure("paused after %d parts" % first)
     s.click_twice_apart(NEXT_SLOT, 0.1)  # Continue, and Pause again
     second = s.wait_paused(parts)
@@ -168,7 +172,7 @@ def pause_continue_cancel(s):
     s.type_text("XYZ")
     s.shot("cancelled")
     # The files written before the cancel: whole parts, then the next one created empty.
-    s.check_parts(parts, name, source, 10, 20000, complete=second)
+    s.check_parts(parts, name, source, 10, MANY_PARTS, complete=second)
     log("%d whole parts before the cancel, then one empty" % second)
 
     s.click(BTN_START_OVER)
@@ -211,5 +215,5 @@ def close_during_job(s):
     s.children.remove(s.app)
     s.app = None
     # The keys typed on the progress and completion pages of the last divide changed nothing.
-    s.check_parts(parts, lambda p: "MANY_BIN_%d" % p, source, 10, 20000)
-    log("the program ended after writing all 20000 parts")
+    s.check_parts(parts, lambda p: "MANY_BIN_%d" % p, source, 10, MANY_PARTS)
+    log("the program ended after writing all %d parts" % MANY_PARTS)

@@ -137,6 +137,7 @@ class Suite:
         self.main = None
         self.origin = (0, 0)
         self.step_number = 0
+        self.last_click = (None, 0.0)
         # run.sh gives a scratch folder that it removes even when the driver is killed.
         self.work = tempfile.mkdtemp(prefix="work-", dir=os.environ.get("PARTORY_E2E_WORK"))
         self.display = None
@@ -204,6 +205,9 @@ class Suite:
             "HOME": self.work,
             "XDG_RUNTIME_DIR": runtime,
             "XDG_CONFIG_HOME": os.path.join(self.work, "config"),
+            # The program keeps its dialogs' state in a temporary folder of its own, which a
+            # run ended by a signal leaves behind: inside the scratch folder.
+            "TMPDIR": self.work,
             "LC_ALL": "C.UTF-8",
         })
         env.pop("XAUTHORITY", None)
@@ -220,7 +224,15 @@ class Suite:
         self.app = self.spawn([self.partory], "partory.log", env)
         self.main = self.wait_for(lambda: self.single_window("^Partory$"), 20,
                                   "the main window")
-        self.origin = self.window_origin(self.main)
+        # A window manager frames the window after it shows, and the window centres itself
+        # again then: the clicks need the place where it stays.
+        seen = [None]
+        def settled():
+            origin, seen[0] = seen[0], self.window_origin(self.main)
+            time.sleep(0.25)
+            return origin == seen[0]
+        self.wait_for(settled, 10, "the main window to settle")
+        self.origin = seen[0]
         log("main window %s, client area at %s" % (self.main, self.origin))
 
     # --- X helpers -----------------------------------------------------------------------
@@ -249,16 +261,19 @@ class Suite:
             time.sleep(interval)
 
     def app_windows(self):
-        """The mapped windows of the program, as {id: name}."""
+        """The mapped windows of the program, as {id: name}. A window that goes away while it
+        is looked at is left out (xdotool then reports an X error instead of a name)."""
         if self.app is None:
             return {}
-        out = self.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.app.pid)],
-                       check=False)
+        def ask(*args):
+            result = subprocess.run(["xdotool"] + list(args), env=self.env, timeout=30,
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            return result.stdout.decode(errors="replace") if result.returncode == 0 else None
         windows = {}
-        for word in out.split():
-            if word.isdigit():
-                name = self.run(["xdotool", "getwindowname", word], check=False).strip()
-                windows[word] = name
+        for word in (ask("search", "--onlyvisible", "--pid", str(self.app.pid)) or "").split():
+            name = ask("getwindowname", word)
+            if word.isdigit() and name is not None:
+                windows[word] = name.strip()
         return windows
 
     def single_window(self, name_pattern):
@@ -329,9 +344,15 @@ class Suite:
 
     def click(self, point, repeat=1, button=1):
         x, y = self.screen_point(point)
+        # A click on the spot of the last one, within the double-click time, would be taken
+        # for the second half of a double-click.
+        last_spot, last_time = self.last_click
+        if last_spot == (x, y):
+            time.sleep(max(0.0, last_time + 0.6 - time.monotonic()))
         # No --sync: this xdotool waits many seconds for a move to the spot the pointer is on.
         # The move and the clicks go down one connection in order, so none is needed.
         self.xdo("mousemove", x, y, "click", "--repeat", repeat, "--delay", 60, button)
+        self.last_click = ((x, y), time.monotonic())
 
     def click_twice_apart(self, point, pause_seconds):
         """Two clicks on one spot with a pause between, in one go, so that the second lands
