@@ -2,16 +2,15 @@
 
 #include <QColor>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPixmap>
-#include <QScreen>
 #include <QUrl>
 
 #include "fonts.h"
+#include "unMain.h"
 #include "user_dialogs.h"
 
 const char* const TfmAbout::WebHost = "www.partory-app.org";
@@ -90,26 +89,9 @@ TfmAbout::TfmAbout(QWidget* owner)
         clickable->installEventFilter(this);
     }
 
-    // Placed by hand so that showing does not centre it over its owner instead.
-    centreOnDesktop();
-}
-
-void TfmAbout::centreOnDesktop() {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
-}
-
-void TfmAbout::showEvent(QShowEvent* event) {
-    // Centred on the desktop the first time, now that the title bar's size is known;
-    // afterwards it reappears where it was left.
-    if (!placed_) {
-        placed_ = true;
-        centreOnDesktop();
-    }
-    QDialog::showEvent(event);
+    // Placed by hand, so that showing does not centre it over its owner instead; afterwards it
+    // reappears where it was left.
+    KeepCentredOnFirstShow(this);
 }
 
 void TfmAbout::pnlFillClick() {

@@ -4,7 +4,6 @@
 
 class QEvent;
 class QLabel;
-class QShowEvent;
 class QWidget;
 
 // The small modal window behind "About...": product icon, name, version and the link to the
@@ -32,15 +31,12 @@ class TfmAbout : public QDialog {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
   private:
-    void centreOnDesktop();
     // Colour and enabled state of the link from the run-wide link state.
     void showLinkState();
 
     // The widget a left button went down on, so that a click needs press and release on the
     // same one.
     QObject* pressedOn_ = nullptr;
-    bool placed_ = false;
 };

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +13,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
+#include <algorithm>
 #include <clocale>
 
 #include "accessibility.h"
@@ -90,6 +91,62 @@ class BevelStrip : public QWidget {
 };
 
 
+// Centres its window at its first showing and again when the frame first shows up around it.
+class FirstShowCentring : public QObject {
+  public:
+    explicit FirstShowCentring(QWidget* window) : QObject(window), window_(window) {
+        window->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::Show:
+                if (!shown_) centre();
+                shown_ = true;
+                break;
+            case QEvent::Move:
+            case QEvent::WindowActivate:
+                if (shown_ && Framed(frameMargins())) {
+                    window_->removeEventFilter(this);
+                    centre();
+                    deleteLater();
+                }
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+
+  private:
+    // While the window manager is still building the frame, the margins read from it can be
+    // anything (a 1-pixel frame gives negative ones).
+    static bool Framed(const QMargins& margins) {
+        return !margins.isNull() && margins.left() >= 0 && margins.top() >= 0 &&
+               margins.right() >= 0 && margins.bottom() >= 0;
+    }
+
+    QMargins frameMargins() const {
+        const QWindow* handle = window_->windowHandle();
+        return handle != nullptr ? handle->frameMargins() : QMargins();
+    }
+
+    // Placed by the frame's corner, from the window's fixed size and the frame's margins:
+    // while the window manager is still framing the window, its geometry is not to be trusted.
+    void centre() {
+        QWindow* handle = window_->windowHandle();
+        QScreen* screen = window_->screen();
+        if (handle == nullptr || screen == nullptr) return;
+        QRect whole(QPoint(), window_->size().grownBy(frameMargins()));
+        whole.moveCenter(screen->availableGeometry().center());
+        handle->setFramePosition(whole.topLeft());
+    }
+
+    QWidget* window_;
+    bool shown_ = false;
+};
+
 QFont BoldWindowFont() {
     QFont font = WindowFont();
     font.setBold(true);
@@ -97,6 +154,16 @@ QFont BoldWindowFont() {
 }
 
 }  // namespace
+
+void KeepCentredOnFirstShow(QWidget* window) {
+    // Placed before it exists, the window is placed by its frame's corner from the start (the
+    // window manager is told so), which the later centring relies on.
+    if (const QScreen* screen = window->screen()) {
+        window->move(screen->availableGeometry().center() -
+                     QPoint(window->width() / 2, window->height() / 2));
+    }
+    new FirstShowCentring(window);
+}
 
 QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left, int top,
                   bool bold) {
@@ -107,6 +174,13 @@ QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left
     label->adjustSize();
     label->move(left, top);
     return label;
+}
+
+void AlignWithFieldText(QLabel* label, const QLineEdit& field) {
+    const int below = field.y() + TextBaseline(field) - label->y() - label->fontMetrics().ascent();
+    label->setContentsMargins(0, std::max(below, 0), 0, 0);
+    if (below < 0) label->move(label->x(), label->y() + below);
+    label->adjustSize();
 }
 
 // Must run after QApplication has taken the environment's locale (see above).
@@ -160,11 +234,7 @@ TfmMain::TfmMain(QWidget* parent)
     for (ImageButton* button : {btnFinish, btnPause, btnContinue, btnCancel}) button->hide();
     btnBack->setEnabled(false);
 
-    // Centred on the desktop.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect desktop = screen->availableGeometry();
-        move(desktop.center() - QPoint(width() / 2, height() / 2));
-    }
+    KeepCentredOnFirstShow(this);
 
     // The hidden menu's shortcuts must win over the keys of whichever control has the focus.
     qApp->installEventFilter(this);
@@ -429,7 +499,18 @@ void TfmMain::FormActivate() {
     btnBack->show();
     movie_intro->setStrip(QStringLiteral("movie"), strip(QStringLiteral("movie")));
     movie_intro->start();
+    focusShownPage();
     PumpEvents();
+}
+
+void TfmMain::focusShownPage() {
+    if (pnlInit->isVisible()) {
+        (rbDivide->isChecked() ? rbDivide : rbCombine)->setFocus();
+    } else {
+        // The progress and completion pages have no control that takes the keyboard. The
+        // window itself takes it, so that no key reaches a field of a hidden page.
+        setFocus();
+    }
 }
 
 void TfmMain::rbDivideClick() {
@@ -487,6 +568,7 @@ void TfmMain::backAction() {
     movie_intro->start();
     btnNext->setText(QStringLiteral("Next"));
     btnBack->setEnabled(false);
+    focusShownPage();
     PumpEvents();
 }
 
@@ -508,7 +590,7 @@ void TfmMain::btnStartOverClick() {
 
 void TfmMain::btnAboutClick() {
     if (fmAbout == nullptr) fmAbout = new TfmAbout(this);
-    fmAbout->exec();
+    RunModal(*fmAbout);
 }
 
 void TfmMain::OPEN1Click() {

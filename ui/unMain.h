@@ -52,6 +52,15 @@ void WriteBack(QLineEdit* field, const std::string& tidied);
 QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left, int top,
                   bool bold);
 
+// Centres `window` on the desktop, title bar and border included, when it first shows, and
+// once more when a window manager has put its frame around it (the frame's size is unknown
+// until then). Later showings and moves by the user are left alone.
+void KeepCentredOnFirstShow(QWidget* window);
+
+// Lowers the text of a label that stands beside a field onto the baseline of the field's text;
+// the label keeps its place.
+void AlignWithFieldText(QLabel* label, const QLineEdit& field);
+
 class TfmMain : public QWidget {
     Q_OBJECT
 
@@ -246,6 +255,9 @@ class TfmMain : public QWidget {
     void showInNextSlot(ImageButton* button);
     void showInBackSlot(ImageButton* button);
 
+    // Whenever a page has been hidden: the keyboard goes to the page now shown (the checked task
+    // button) or to the window itself, never stays in a field of the hidden page.
+    void focusShownPage();
     // Back's seven steps, shared by "Back" and the start-over button.
     void backAction();
     // "Start": the check of the visible page, then the job.

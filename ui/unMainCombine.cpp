@@ -110,6 +110,7 @@ void TfmMain::createCombinePage() {
     edSaveCombined->setFont(WindowFont());
     edSaveCombined->setGeometry(123, 192, 430, 21);
     edSaveCombined->setToolTip(QStringLiteral("Double-click to open dialog\n(Ctrl + S)"));
+    AlignWithFieldText(Label11, *edSaveCombined);
     connect(edSaveCombined, &BrowseEdit::browseRequested, this, &TfmMain::edSaveCombinedDblClick);
     Label9 = PageLabel(page, "Label9", QStringLiteral("Step 5:"), 8, 227, true);
     Label7 = PageLabel(page, "Label7",

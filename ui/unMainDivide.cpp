@@ -162,6 +162,10 @@ void TfmMain::createDividePage() {
                        QStringLiteral("Click \"Start\" after you have completed the steps above"),
                        8, 244, false);
 
+    AlignWithFieldText(Label6, *edFromFile);
+    AlignWithFieldText(Label12, *edToFolder);
+    AlignWithFieldText(Label13, *edDivideBytes);
+
     setTabOrder(edFromFile, edToFolder);
     setTabOrder(edToFolder, edDivideBytes);
     setTabOrder(edDivideBytes, boxDivideType);

@@ -4,7 +4,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "fonts.h"
 #include "partory/settings_check.h"
@@ -29,6 +31,25 @@ class QtEventPump : public partory::EventPump {
     void PumpEvents() override { QCoreApplication::processEvents(); }
     void WaitForEvents() override {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+};
+
+// The outcome line: centred, wrapped onto a second line when it is too long, a word too wide
+// for a line broken inside, and a name that not even two lines can hold shortened in its
+// middle, so that its start and end always show. text() stays the whole outcome text.
+class OutcomeLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(palette().color(QPalette::WindowText));
+        const QRect box = contentsRect();
+        const int lines = std::max(1, box.height() / fontMetrics().height());
+        painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop,
+                         FitToLines(text(), font(), box.width(), lines).join(QLatin1Char('\n')));
     }
 };
 
@@ -84,7 +105,7 @@ void TfmMain::createDonePage() {
     lblDone->setGeometry(123, 59, 313, 16);
     lblDone->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    lblDoneExplanation = new QLabel(pnlDone);
+    lblDoneExplanation = new OutcomeLabel(pnlDone);
     lblDoneExplanation->setObjectName(QStringLiteral("lblDoneExplanation"));
     lblDoneExplanation->setFont(BoldLabelFont());
     lblDoneExplanation->setGeometry(8, 93, 545, 36);
@@ -107,6 +128,7 @@ void TfmMain::EnterProgressPage() {
     // Whatever a former job left drawn, the bar comes up only at this job's first per cent.
     bar->resetForJob();
     pnlProgress->show();
+    focusShownPage();
     movie_process->setStrip(movie_intro->stripName(), strip(movie_intro->stripName()));
     movie_process->start();
     lblProcessStatus->setText(kPleaseWait);
@@ -167,6 +189,7 @@ void TfmMain::ShowJobOutcome() {
     }
     lblDoneExplanation->setText(QString::fromStdString(state.ResultText));
     pnlDone->show();
+    focusShownPage();
 }
 
 void TfmMain::startJob() {

@@ -1,9 +1,16 @@
 #include "user_dialogs.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCompleter>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QUrl>
 
 namespace {
@@ -17,6 +24,32 @@ QString WithLineBreaks(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
+}
+
+// The folder dialog opens on the folder's parent with the folder highlighted; a folder that
+// does not exist (yet) opens its nearest existing parent; no folder opens the home folder.
+void OpenOnFolder(QFileDialog& dialog, const QString& folder) {
+    const QString path = QDir::cleanPath(QDir::fromNativeSeparators(folder.trimmed()));
+    if (path.isEmpty() || path == QStringLiteral(".")) {
+        dialog.setDirectory(QDir::homePath());
+        return;
+    }
+    const QFileInfo shown(QDir::current().absoluteFilePath(path));
+    if (shown.isDir() && !shown.isRoot()) {
+        dialog.setDirectory(shown.absolutePath());
+        dialog.selectFile(shown.fileName());
+        return;
+    }
+    QDir nearest(shown.isDir() ? shown.absoluteFilePath() : shown.absolutePath());
+    while (!nearest.exists() && nearest.cdUp()) {
+    }
+    dialog.setDirectory(nearest.exists() ? nearest.absolutePath() : QDir::homePath());
+}
+
+// Qt's own dialog on every desktop: it behaves as this program expects (hidden files, the
+// highlighted folder) and keeps its state where KeepDialogStateInThisRun puts it.
+void UseOwnDialog(QFileDialog& dialog) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
 }
 
 class QtDialogs final : public UserDialogs {
@@ -41,40 +74,49 @@ class QtDialogs final : public UserDialogs {
         // File names in messages are shown as they are, never read as markup.
         box.setTextFormat(Qt::PlainText);
         box.setDefaultButton(defaultButton);
-        const int answer = box.exec();
+        const int answer = RunModal(box);
         return kind == MessageKind::Question ? answer == QMessageBox::Yes : true;
     }
 
     QString openFile(QWidget* parent) override {
         QFileDialog dialog(parent);
+        UseOwnDialog(dialog);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         ApplyAnyFileFilter(dialog);
-        if (dialog.exec() != QDialog::Accepted) return QString();
+        if (RunModal(dialog) != QDialog::Accepted) return QString();
         const QStringList files = dialog.selectedFiles();
         return files.isEmpty() ? QString() : files.first();
     }
 
     QStringList openFiles(QFileDialog& dialog) override {
-        if (dialog.exec() != QDialog::Accepted) return QStringList();
+        UseOwnDialog(dialog);
+        if (RunModal(dialog) != QDialog::Accepted) return QStringList();
         return dialog.selectedFiles();
     }
 
     QString saveFile(QWidget* parent) override {
         QFileDialog dialog(parent);
+        UseOwnDialog(dialog);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         ApplyAnyFileFilter(dialog);
         dialog.setDefaultSuffix(QString());
         dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-        if (dialog.exec() != QDialog::Accepted) return QString();
+        if (RunModal(dialog) != QDialog::Accepted) return QString();
         const QStringList files = dialog.selectedFiles();
         return files.isEmpty() ? QString() : files.first();
     }
 
     QString browseFolder(QWidget* parent, const QString& startFolder) override {
-        return QFileDialog::getExistingDirectory(parent, QString(), startFolder,
-                                                 QFileDialog::ShowDirsOnly);
+        QFileDialog dialog(parent);
+        UseOwnDialog(dialog);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+        OpenOnFolder(dialog, startFolder);
+        if (RunModal(dialog) != QDialog::Accepted) return QString();
+        const QStringList folders = dialog.selectedFiles();
+        return folders.isEmpty() ? QString() : folders.first();
     }
 
     bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
@@ -88,6 +130,43 @@ QtDialogs& QtDialogsInstance() {
 UserDialogs* g_dialogs = nullptr;
 
 }  // namespace
+
+int RunModal(QDialog& dialog) {
+    const int result = dialog.exec();
+    // A completion list that was open when Return accepted the dialog stays up: its line edit
+    // still has the focus at that moment, so the completer does not hide it, and a folder
+    // listing that ends later opens it again. Detached, the completer can show nothing until
+    // its line edit takes the focus again at the next use of the dialog.
+    for (QCompleter* completer : dialog.findChildren<QCompleter*>()) {
+        completer->setWidget(nullptr);
+        if (QAbstractItemView* list = completer->popup()) list->hide();
+    }
+    // Nothing else may stay up either: any popup left would take the keyboard and the next
+    // click of the user.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->windowType() == Qt::Popup && window->isVisible()) window->close();
+    }
+    return result;
+}
+
+void KeepDialogStateInThisRun() {
+    static QTemporaryDir* folder = nullptr;
+    if (folder != nullptr) return;
+    folder = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/partory-XXXXXX"));
+    // Without a temporary folder of its own the state still stays out of the user's folders.
+    const QString path = folder->isValid() ? folder->path()
+                                           : QDir::tempPath() + QStringLiteral("/partory-none");
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, path + QStringLiteral("/user"));
+        QSettings::setPath(format, QSettings::SystemScope, path + QStringLiteral("/system"));
+    }
+    qAddPostRoutine([] {
+        delete folder;
+        folder = nullptr;
+    });
+}
+
+Q_COREAPP_STARTUP_FUNCTION(KeepDialogStateInThisRun)
 
 void ApplyAnyFileFilter(QFileDialog& dialog) {
     dialog.setNameFilter(kAnyFileFilter);

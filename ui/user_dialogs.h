@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class QDialog;
 class QFileDialog;
 class QUrl;
 class QWidget;
@@ -24,7 +25,8 @@ class UserDialogs {
     virtual QStringList openFiles(QFileDialog& dialog) = 0;
     // Save dialog that asks before an existing file is replaced; empty when cancelled.
     virtual QString saveFile(QWidget* parent) = 0;
-    // Folder dialog starting at `startFolder` when it is not empty; empty when cancelled.
+    // Folder dialog on the parent of `startFolder` with that folder highlighted, or on the
+    // home folder when `startFolder` is empty; empty when cancelled.
     virtual QString browseFolder(QWidget* parent, const QString& startFolder) = 0;
     // The user's default browser; false when it cannot be opened.
     virtual bool openUrl(const QUrl& url) = 0;
@@ -33,6 +35,15 @@ class UserDialogs {
 // The "Any file" filter entry of every file dialog, listing hidden files too. Its pattern is
 // "*": "*.*" would hide the many files that have no extension on this platform.
 void ApplyAnyFileFilter(QFileDialog& dialog);
+
+// Runs a modal window of the program and leaves nothing of it behind, however it was closed:
+// no completion list or other popup of it stays on screen, now or later.
+int RunModal(QDialog& dialog);
+
+// Points the file dialogs' saved state (history, last folder, view) at a private folder of
+// this run, removed when the program ends, so that no run reads or writes the user's
+// configuration. Runs by itself when the application object is created.
+void KeepDialogStateInThisRun();
 
 // The dialogs in use; Qt's unless a test installed its own.
 UserDialogs& Dialogs();

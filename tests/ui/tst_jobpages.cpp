@@ -4,6 +4,7 @@
 
 #include <QtTest>
 
+#include "fonts.h"
 #include "main_window_harness.h"
 #include "partory/run_control.h"
 #include "temp_dir.h"
@@ -341,6 +342,49 @@ class TestJobPages : public QObject {
         QVERIFY(hiddenAtStart);
         QCOMPARE(percentAtStart, 0);
         QCOMPARE(recorder.shows.join(','), QStringLiteral("2:1"));
+    }
+
+    void outcomeLineFitsTheLabel_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("whole");  // every character shown, none elided
+        const QString name = QStringLiteral("source_") + QString(60, 'n') + QStringLiteral("_end.bin");
+        const QString huge = QStringLiteral("source_") + QString(300, 'n') + QStringLiteral("_end.bin");
+        QTest::newRow("short: one line") << "3 file(s) processed sucessfully!" << 1 << true;
+        QTest::newRow("a sentence: broken at a blank")
+            << QString("Unable to open the following file for reading: ").repeated(2) << 2 << true;
+        QTest::newRow("a long name: broken inside it, on the first line already")
+            << "File division error: \"" + name + "\"." << 2 << true;
+        QTest::newRow("a name too long for two lines: its middle gives way")
+            << "File division error: \"" + huge + "\"." << 2 << false;
+    }
+
+    void outcomeLineFitsTheLabel() {
+        QFETCH(QString, text);
+        QFETCH(int, lines);
+        QFETCH(bool, whole);
+        MainWindowHarness h;
+        const QLabel* label = h.fm.lblDoneExplanation;
+        const int width = label->contentsRect().width();
+        QVERIFY(label->contentsRect().height() >= 2 * label->fontMetrics().height());
+        const QStringList shown = FitToLines(text, label->font(), width, 2);
+        QCOMPARE(shown.size(), lines);
+        for (const QString& line : shown) {
+            QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= width, qPrintable(line));
+        }
+        QString together = shown.join(QString());
+        together.remove(' ');
+        QString wanted = text;
+        wanted.remove(' ');
+        if (whole) {
+            QCOMPARE(together, wanted);
+            // A word too wide for a line starts right after the words before it.
+            if (lines == 2) QVERIFY(label->fontMetrics().horizontalAdvance(shown[0]) > width / 2);
+        } else {
+            QCOMPARE(together.count(QChar(0x2026)), 1);
+            QVERIFY(together.startsWith("Filedivisionerror:\"source_nn"));
+            QVERIFY(together.endsWith("nn_end.bin\"."));
+        }
     }
 
     void closeDuringJobWaitsForTheJob() {

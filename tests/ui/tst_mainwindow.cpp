@@ -66,6 +66,16 @@ QString Fingerprint(MainWindowHarness& h) {
     return entries.join(',') + '|' + calls.join(',');
 }
 
+// The lowest row of `area` that holds dark ink: the baseline of a text without descenders.
+int LowestInk(const QImage& image, const QRect& area) {
+    for (int y = area.bottom(); y >= area.top(); --y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qGray(image.pixel(x, y)) < 100) return y;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 class TestMainWindow : public QObject {
@@ -100,6 +110,39 @@ class TestMainWindow : public QObject {
         }
         QCOMPARE(fm.pnlButtons->geometry(), QRect(0, 363, 560, 44));
         QCOMPARE(h.visiblePage(), QStringLiteral("pnlInit"));
+    }
+
+    void labelsStandOnTheBaselineOfTheirFields_data() {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("source") << "Label6" << "edFromFile";
+        QTest::newRow("folder") << "Label12" << "edToFolder";
+        QTest::newRow("size") << "Label13" << "edDivideBytes";
+        QTest::newRow("output") << "Label11" << "edSaveCombined";
+    }
+
+    void labelsStandOnTheBaselineOfTheirFields() {
+        QFETCH(QString, label);
+        QFETCH(QString, field);
+        MainWindowHarness h;
+        QVERIFY(h.open());
+        auto* caption = h.fm.findChild<QLabel*>(label);
+        auto* edit = h.fm.findChild<QLineEdit*>(field);
+        QVERIFY(caption != nullptr && edit != nullptr);
+        QWidget* page = caption->parentWidget();
+        h.fm.pnlInit->hide();
+        page->show();
+        // Capitals only, so that the lowest ink of each is its baseline.
+        caption->setText(QStringLiteral("HEH"));
+        edit->setText(QStringLiteral("HEH"));
+        const QImage image = page->grab().toImage();
+        const int inLabel = LowestInk(image, caption->geometry());
+        const QRect text(edit->x() + 3, edit->y() + 2, 30, edit->height() - 4);
+        const int inField = LowestInk(image, text);
+        QVERIFY(inLabel > 0 && inField > 0);
+        QCOMPARE(inLabel, inField);
+        // The label keeps its place beside the field, 3 pixels below its top.
+        QCOMPARE(caption->y(), edit->y() + 3);
     }
 
     void firstActivationResetsOnlyOnce() {

@@ -1,24 +1,17 @@
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
-#include <QListView>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <functional>
 #include <limits>
 
 #include "fonts.h"
-#include "scripted_dialogs.h"
-#include "user_dialogs.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
 #include "widgets/image_button.h"
@@ -58,21 +51,6 @@ int CountNear(const QImage& image, const QRect& area, const QColor& colour, int 
         }
     }
     return n;
-}
-
-// Runs `handle` on the first modal widget that comes up, polling from the event loop that the
-// modal widget runs itself.
-void WhenModalShown(std::function<void(QWidget*)> handle) {
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, handle] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible()) return;
-        poll->stop();
-        poll->deleteLater();
-        handle(modal);
-    });
-    poll->start();
 }
 
 }  // namespace
@@ -117,12 +95,6 @@ class TestWidgets : public QObject {
     void browseEditRequestsDialog();
     void browseButtonSitsInsideRightEnd();
 
-    void qtMessageBox_data();
-    void qtMessageBox();
-    void qtOpenFileDialog();
-    void qtSaveDialog();
-    void qtFolderDialog();
-    void scopedDialogsRestores();
 };
 
 void TestWidgets::cleanup() {
@@ -688,187 +660,6 @@ void TestWidgets::browseButtonSitsInsideRightEnd() {
     QVERIFY(edit.textMargins().right() >= 18);
     edit.resize(200, 21);
     QCOMPARE(edit.browseButton()->geometry().right(), button.right() - 100);
-}
-
-// ---- The Qt dialogs -------------------------------------------------------------------------
-
-void TestWidgets::qtMessageBox_data() {
-    using Kind = UserDialogs::MessageKind;
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("buttons");
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<int>("press");
-    QTest::addColumn<bool>("result");
-    const int yesNo = QMessageBox::Yes | QMessageBox::No;
-    QTest::newRow("question, Yes")
-        << int(Kind::Question) << "Are you sure to cancel the process ?" << yesNo
-        << int(QMessageBox::Question) << int(QMessageBox::Yes) << true;
-    QTest::newRow("question, No") << int(Kind::Question) << "Are you sure to cancel the process ?"
-                                  << yesNo << int(QMessageBox::Question) << int(QMessageBox::No)
-                                  << false;
-    QTest::newRow("error, two lines")
-        << int(Kind::Error) << "Unable to create the following file:\r/tmp/a<b>.bin"
-        << int(QMessageBox::Ok) << int(QMessageBox::Critical) << int(QMessageBox::Ok) << true;
-    QTest::newRow("information") << int(Kind::Information) << "Nothing to do."
-                                 << int(QMessageBox::Ok) << int(QMessageBox::Information)
-                                 << int(QMessageBox::Ok) << true;
-}
-
-void TestWidgets::qtMessageBox() {
-    QFETCH(int, kind);
-    QFETCH(QString, text);
-    QFETCH(int, buttons);
-    QFETCH(int, icon);
-    QFETCH(int, press);
-    QFETCH(bool, result);
-    QVERIFY(&Dialogs() != nullptr);
-    QString seenTitle, seenText;
-    int seenButtons = 0;
-    int seenIcon = -1;
-    Qt::TextFormat seenFormat = Qt::AutoText;
-    WhenModalShown([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (box == nullptr) {
-            modal->close();
-            return;
-        }
-        seenTitle = box->windowTitle();
-        seenText = box->text();
-        seenButtons = int(box->standardButtons());
-        seenIcon = int(box->icon());
-        seenFormat = box->textFormat();
-        box->button(QMessageBox::StandardButton(press))->click();
-    });
-    const bool answer =
-        Dialogs().showMessage(nullptr, static_cast<UserDialogs::MessageKind>(kind), text);
-    QCOMPARE(seenTitle, QString("Partory"));
-    QString expectedText = text;
-    expectedText.replace('\r', '\n');
-    QCOMPARE(seenText, expectedText);
-    QCOMPARE(seenFormat, Qt::PlainText);
-    QCOMPARE(seenButtons, buttons);
-    QCOMPARE(seenIcon, icon);
-    QCOMPARE(answer, result);
-}
-
-namespace {
-
-// The names the dialog's file list shows once it has read its folder.
-QStringList ListedNames(QFileDialog& dialog, int atLeast) {
-    auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
-    QStringList names;
-    if (view == nullptr) return names;
-    (void)QTest::qWaitFor(
-        [&] {
-            names.clear();
-            const QModelIndex root = view->rootIndex();
-            for (int i = 0; i < view->model()->rowCount(root); ++i) {
-                names << view->model()->index(i, 0, root).data().toString();
-            }
-            return names.size() >= atLeast;
-        },
-        3000);
-    names.sort();
-    return names;
-}
-
-// Makes `folder` the working folder, where a dialog without a start folder opens.
-struct WorkingFolder {
-    explicit WorkingFolder(const QString& folder) : previous(QDir::currentPath()) {
-        QDir::setCurrent(folder);
-    }
-    ~WorkingFolder() { QDir::setCurrent(previous); }
-    QString previous;
-};
-
-}  // namespace
-
-void TestWidgets::qtOpenFileDialog() {
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    for (const char* name : {"README", "report.pdf", ".profile"}) {
-        QFile file(folder.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-    WorkingFolder working(folder.path());
-    QStringList filters;
-    int mode = -1;
-    int acceptMode = -1;
-    QStringList listed;
-    WhenModalShown([&](QWidget* modal) {
-        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            filters = dialog->nameFilters();
-            mode = int(dialog->fileMode());
-            acceptMode = int(dialog->acceptMode());
-            listed = ListedNames(*dialog, 3);
-        }
-        modal->close();
-    });
-    const QString chosen = Dialogs().openFile(nullptr);
-    QVERIFY(chosen.isEmpty());  // cancelled
-    QCOMPARE(filters, QStringList{"Any file (*)"});
-    QCOMPARE(mode, int(QFileDialog::ExistingFile));
-    QCOMPARE(acceptMode, int(QFileDialog::AcceptOpen));
-    // Files without an extension and hidden files are listed too.
-    QCOMPARE(listed, (QStringList{".profile", "README", "report.pdf"}));
-}
-
-void TestWidgets::qtSaveDialog() {
-    int acceptMode = -1;
-    bool confirmsOverwrite = false;
-    QString suffix = "unset";
-    QStringList filters;
-    WhenModalShown([&](QWidget* modal) {
-        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            acceptMode = int(dialog->acceptMode());
-            confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
-            suffix = dialog->defaultSuffix();
-            filters = dialog->nameFilters();
-        }
-        modal->close();
-    });
-    QVERIFY(Dialogs().saveFile(nullptr).isEmpty());
-    QCOMPARE(acceptMode, int(QFileDialog::AcceptSave));
-    QVERIFY(confirmsOverwrite);
-    QCOMPARE(suffix, QString());
-    QCOMPARE(filters, QStringList{"Any file (*)"});
-}
-
-void TestWidgets::qtFolderDialog() {
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    QDir(folder.path()).mkdir("parts");
-    const QString start = folder.filePath("parts");
-    int mode = -1;
-    bool dirsOnly = false;
-    QString shownFolder;
-    WhenModalShown([&](QWidget* modal) {
-        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            mode = int(dialog->fileMode());
-            dirsOnly = dialog->testOption(QFileDialog::ShowDirsOnly);
-            shownFolder = dialog->directory().absolutePath();
-        }
-        modal->close();
-    });
-    QVERIFY(Dialogs().browseFolder(nullptr, start).isEmpty());
-    QCOMPARE(mode, int(QFileDialog::Directory));
-    QVERIFY(dirsOnly);
-    QCOMPARE(shownFolder, start);
-}
-
-void TestWidgets::scopedDialogsRestores() {
-    UserDialogs* qtDialogs = &Dialogs();
-    {
-        ScriptedDialogs scripted;
-        scripted.answers = {false};
-        ScopedDialogs scope(scripted);
-        QCOMPARE(&Dialogs(), static_cast<UserDialogs*>(&scripted));
-        QVERIFY(!Dialogs().showMessage(nullptr, UserDialogs::MessageKind::Question, "Q"));
-        QVERIFY(Dialogs().showMessage(nullptr, UserDialogs::MessageKind::Question, "Q"));
-        QCOMPARE(scripted.messages().size(), size_t(2));
-    }
-    QCOMPARE(&Dialogs(), qtDialogs);
 }
 
 QTEST_MAIN(TestWidgets)
