@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 
+#include "event_pump.h"
 #include "fonts.h"
 #include "partory/settings_check.h"
 #include "unMain.h"
@@ -22,15 +23,6 @@ const QColor kErrorColor(255, 0, 0);
 
 const QString kPleaseWait = QStringLiteral("Please, wait...");
 const QString kPausedText = QStringLiteral("Process paused.  Press \"Continue\" to resume.");
-
-// The window's event loop as a job sees it.
-class QtEventPump : public partory::EventPump {
-  public:
-    void PumpEvents() override { QCoreApplication::processEvents(); }
-    void WaitForEvents() override {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-};
 
 void SetTextColor(QLabel* label, const QColor& color) {
     QPalette palette = label->palette();
