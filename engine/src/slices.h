@@ -43,7 +43,7 @@ class SliceCopier {
 
     FileLayer& files_;
     EventPump& pump_;
-    std::int64_t slice_ = std::int64_t{16} << 20;
+    std::int64_t slice_ = kLeast;  // a slow disk shows itself before the window seems frozen
 };
 
 }  // namespace partory

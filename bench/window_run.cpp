@@ -1,0 +1,275 @@
+// Runs jobs through the real main window: TfmMain, its pages and its "Start" handler, with the
+// dialogs answered (every question Yes, the add dialog with a prepared list).
+//
+//     partory_window_run divide <source> <folder> <template> <part bytes>
+//     partory_window_run divide-engine <source> <folder> <template> <part bytes>
+//     partory_window_run combine <list file> <output>
+//     partory_window_run combine-engine <list file> <output>
+//     partory_window_run soak <scratch folder> <jobs>
+//
+// A job prints the seconds from the click on "Start" to the completion page (the -engine forms:
+// the same job without a window, through the engine alone). The soak runs divides and combines
+// in turn with "Start over" between them, and prints the resident memory and the open
+// descriptors after job 10 and after the last; it fails when a descriptor stayed open.
+//
+// The window runs on the platform that QT_QPA_PLATFORM names (offscreen when unset).
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "fonts.h"
+#include "partory/combine_job.h"
+#include "partory/divide_job.h"
+#include "unMain.h"
+#include "user_dialogs.h"
+#include "widgets/animation_control.h"
+#include "widgets/browse_edit.h"
+#include "widgets/image_button.h"
+#include "widgets/size_spin_edit.h"
+#include "widgets/template_edit.h"
+
+namespace {
+
+class BenchDialogs : public UserDialogs {
+  public:
+    QStringList files;
+    bool showMessage(QWidget*, MessageKind, const QString&) override { return true; }
+    QString openFile(QWidget*) override { return QString(); }
+    QStringList openFiles(QFileDialog&) override { return files; }
+    QString saveFile(QWidget*) override { return QString(); }
+    QString browseFolder(QWidget*, const QString&) override { return QString(); }
+    bool openUrl(const QUrl&) override { return false; }
+};
+
+class NoEvents final : public partory::EventPump {
+  public:
+    void PumpEvents() override {}
+    void WaitForEvents() override {}
+};
+
+class NoProgress final : public partory::ProgressSink {
+  public:
+    void SetMaximum(std::int64_t) override {}
+    void SetPosition(std::int64_t) override {}
+};
+
+[[noreturn]] void Die(const std::string& what) {
+    std::fprintf(stderr, "partory_window_run: %s\n", what.c_str());
+    std::exit(1);
+}
+
+QStringList ReadList(const char* path) {
+    QStringList inputs;
+    std::ifstream list(path);
+    for (std::string line; std::getline(list, line);) inputs << QString::fromStdString(line);
+    if (inputs.isEmpty()) Die(std::string("no inputs in ") + path);
+    return inputs;
+}
+
+long ResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+    }
+    return -1;
+}
+
+int OpenDescriptors() {
+    int count = 0;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (dirent* entry = ::readdir(dir)) count += entry->d_name[0] != '.';
+        ::closedir(dir);
+        --count;  // the listing's own
+    }
+    return count;
+}
+
+// The window, opened as a user finds it: shown, activated, on the task page.
+class Window {
+  public:
+    Window() {
+        SetDialogs(&dialogs);
+        fm.show();
+        if (!QTest::qWaitForWindowExposed(&fm)) Die("the window was never shown");
+        fm.activateWindow();
+        if (!QTest::qWaitFor([this] { return fm.movie_intro->isRunning(); })) fm.FormActivate();
+    }
+    ~Window() { SetDialogs(nullptr); }
+
+    void fillDivide(const QString& source, const QString& folder, const QString& nameTemplate,
+                    const QString& bytes) {
+        toPage(fm.rbDivide);
+        fm.edFromFile->setText(source);
+        fm.edToFolder->setText(folder);
+        fm.edNewNames->setText(nameTemplate);
+        fm.edDivideBytes->setText(bytes);
+        fm.boxDivideType->setCurrentIndex(1);  // bytes
+    }
+
+    void fillCombine(const QStringList& inputs, const QString& output) {
+        toPage(fm.rbCombine);
+        fm.btnCombinedClearClick();
+        dialogs.files = inputs;
+        fm.btnCombinedAddClick();
+        if (fm.list->count() != inputs.size()) Die("the list did not take every input");
+        fm.edSaveCombined->setText(output);
+        QCoreApplication::processEvents();
+    }
+
+    // Clicks "Start" and gives the seconds until its handler has shown the outcome.
+    double start() {
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(fm.btnNext, Qt::LeftButton);
+        const double seconds = static_cast<double>(clock.nsecsElapsed()) * 1e-9;
+        if (!fm.pnlDone->isVisible()) Die("the click on Start did not run a job");
+        if (!MainRunState().Succeeded) {
+            Die("the job failed: " + MainRunState().ResultText);
+        }
+        return seconds;
+    }
+
+    void startOver() {
+        QTest::mouseClick(fm.btnStartOver, Qt::LeftButton);
+        if (!fm.pnlInit->isVisible()) Die("start over did not return to the task page");
+    }
+
+  private:
+    void toPage(QRadioButton* task) {
+        if (!fm.pnlInit->isVisible()) Die("not on the task page");
+        task->setChecked(true);
+        QTest::mouseClick(fm.btnNext, Qt::LeftButton);
+    }
+
+    BenchDialogs dialogs;
+
+  public:
+    TfmMain fm;
+};
+
+partory::DivideSettings DivideSettingsOf(char** argv) {
+    partory::DivideSettings settings;
+    settings.SourcePath = argv[2];
+    settings.DestinationFolder = argv[3];
+    settings.NameTemplate = argv[4];
+    settings.PartSizeValue = std::strtod(argv[5], nullptr);
+    settings.Unit = partory::SizeUnit::Bytes;
+    return settings;
+}
+
+double EngineJob(const std::string& mode, char** argv) {
+    partory::RunState state;
+    partory::ResetRunState(state);
+    NoProgress progress;
+    NoEvents pump;
+    QElapsedTimer clock;
+    clock.start();
+    if (mode == "divide-engine") {
+        partory::RunDivideJob(DivideSettingsOf(argv), state, progress, pump);
+    } else {
+        partory::CombineSettings settings;
+        for (const QString& input : ReadList(argv[2])) settings.InputPaths.push_back(input.toStdString());
+        settings.OutputPath = argv[3];
+        partory::RunCombineJob(settings, state, progress, pump);
+    }
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) * 1e-9;
+    if (!state.Succeeded) Die("the job failed: " + state.ResultText);
+    return seconds;
+}
+
+// Divides a 1 MiB file into 16 parts and combines them back, in turn, `jobs` jobs in all.
+int Soak(const QString& folder, int jobs) {
+    const QString source = folder + QStringLiteral("/source");
+    const QString parts = folder + QStringLiteral("/parts");
+    const QString combined = folder + QStringLiteral("/combined");
+    if (!QDir().mkpath(parts)) Die("cannot create " + parts.toStdString());
+    {
+        std::ofstream out(source.toStdString(), std::ios::binary);
+        for (int i = 0; i < 1024 * 1024; ++i) out.put(static_cast<char>(i * 7 + i / 4099));
+    }
+    QStringList inputs;
+    for (int p = 1; p <= 16; ++p) inputs << parts + QStringLiteral("/part%1").arg(p);
+
+    Window window;
+    // Taken after the first divide and combine: the combine page's file dialog, made at its
+    // first use and kept, holds two descriptors for its watcher thread.
+    int descriptorsAtStart = 0;
+    long rssAt10 = 0;
+    int descriptorsAt10 = 0;
+    for (int job = 1; job <= jobs; ++job) {
+        if (job % 2 == 1) {
+            window.fillDivide(source, parts, QStringLiteral("part[COUNTER]"), QStringLiteral("65536"));
+        } else {
+            window.fillCombine(inputs, combined);
+        }
+        window.start();
+        window.startOver();
+        QCoreApplication::processEvents();
+        if (job == 2) descriptorsAtStart = OpenDescriptors();
+        if (job == 10) {
+            rssAt10 = ResidentKiB();
+            descriptorsAt10 = OpenDescriptors();
+        }
+    }
+    const long rssAtEnd = ResidentKiB();
+    const int descriptorsAtEnd = OpenDescriptors();
+    std::printf("soak: %d jobs; after job 10: %.1f MiB, %d descriptors; after job %d: %.1f MiB, "
+                "%d descriptors (%d after job 2)\n",
+                jobs, rssAt10 / 1024.0, descriptorsAt10, jobs, rssAtEnd / 1024.0,
+                descriptorsAtEnd, descriptorsAtStart);
+    std::printf("%ld %d %ld %d\n", rssAt10, descriptorsAt10, rssAtEnd, descriptorsAtEnd);
+    QDir(folder).removeRecursively();
+    if (descriptorsAtEnd != descriptorsAtStart) {
+        std::fprintf(stderr, "partory_window_run: %d descriptors left open\n",
+                     descriptorsAtEnd - descriptorsAtStart);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if ((mode == "divide-engine" && argc == 6) || (mode == "combine-engine" && argc == 4)) {
+        std::printf("%.6f\n", EngineJob(mode, argv));
+        return 0;
+    }
+    QApplication application(argc, argv);
+    InstallFontSubstitutes();
+    if (mode == "divide" && argc == 6) {
+        Window window;
+        window.fillDivide(argv[2], argv[3], argv[4], argv[5]);
+        std::printf("%.6f\n", window.start());
+        return 0;
+    }
+    if (mode == "combine" && argc == 4) {
+        Window window;
+        window.fillCombine(ReadList(argv[2]), argv[3]);
+        std::printf("%.6f\n", window.start());
+        return 0;
+    }
+    if (mode == "soak" && argc == 4 && std::atoi(argv[3]) >= 10) return Soak(argv[2], std::atoi(argv[3]));
+    std::fprintf(stderr,
+                 "usage: partory_window_run divide[-engine] <source> <folder> <template> <bytes>\n"
+                 "       partory_window_run combine[-engine] <list file> <output>\n"
+                 "       partory_window_run soak <scratch folder> <jobs>\n");
+    return 2;
+}
