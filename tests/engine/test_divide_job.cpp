@@ -174,7 +174,12 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{7, 2.5, SizeUnit::Bytes, {2, 2, 2, 1}},
                       SplitCase{2, 1, SizeUnit::Bytes, {1, 1}},
                       SplitCase{5000, 1.01, SizeUnit::Kbytes, {1034, 1034, 1034, 1034, 864}},
-                      SplitCase{300000, 200, SizeUnit::Kbytes, {204800, 95200}}));
+                      SplitCase{300000, 200, SizeUnit::Kbytes, {204800, 95200}},
+                      // Small parts across the source's 128 KiB read blocks, and ending on one.
+                      SplitCase{300000, 100000, SizeUnit::Bytes, {100000, 100000, 100000}},
+                      SplitCase{262144, 64, SizeUnit::Kbytes, {65536, 65536, 65536, 65536}},
+                      // A large part copied in several slices.
+                      SplitCase{3670016, 3072, SizeUnit::Kbytes, {3145728, 524288}}));
 
 TEST_F(DivideJobTest, TwoCountersInTheTemplateBothTakeThePartNumber) {
     WriteFile(source, "abcdefghijkl");
