@@ -1,5 +1,6 @@
-// A part that takes long to copy: the window keeps painting while it is copied, and a click
-// that arrives meanwhile waits for the pump after the part, as before. Runs on a real X server
+// What a job costs the window: a part that takes long to copy keeps the window painting while
+// a click that arrives meanwhile waits for the pump after the part; a bar whose per cent
+// changes faster than a screen shows it is painted once a frame. Runs on a real X server
 // (CMake starts one), so that clicks arrive as they do from a user: through the window system's
 // queue while the job is busy.
 
@@ -13,6 +14,7 @@
 #include "main_window_harness.h"
 #include "temp_dir.h"
 #include "widgets/image_button.h"
+#include "widgets/percent_bar.h"
 
 using partory::testing::Exists;
 using partory::testing::FaultyFileLayer;
@@ -63,17 +65,24 @@ class SlowCopyLayer final : public partory::FileLayer {
     bool CreateFolder(const std::string& p) override { return real.CreateFolder(p); }
 };
 
-// Counts the paints that reach a widget.
+// Counts the paints that reach a widget, and what a percent bar showed in the last one.
 class PaintCounter : public QObject {
   public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    explicit PaintCounter(QWidget* widget) : widget_(widget) { widget->installEventFilter(this); }
     int paints = 0;
+    int lastPercent = -1;
 
   protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            if (auto* bar = qobject_cast<PercentBar*>(widget_)) lastPercent = bar->drawnPercent();
+        }
         return false;
     }
+
+  private:
+    QWidget* widget_;
 };
 
 // A real click through the X server; it waits in the window's queue until events are run.
@@ -98,6 +107,7 @@ class TestLongUnit : public QObject {
     }
     void clickDuringALongPart_data();
     void clickDuringALongPart();
+    void percentChangesWithinAFramePaintOnce();
 };
 
 void TestLongUnit::clickDuringALongPart_data() {
@@ -172,6 +182,32 @@ void TestLongUnit::clickDuringALongPart() {
         QCOMPARE(ReadFile(part(2)), bytes.substr(kPartMiB * kMiB));
     }
     QCOMPARE(files.real.openHandles(), 0);
+}
+
+void TestLongUnit::percentChangesWithinAFramePaintOnce() {
+    QWidget page;
+    page.resize(600, 200);
+    auto* bar = new PercentBar(&page);
+    bar->setGeometry(8, 96, 545, 20);
+    PaintCounter paints(bar);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    bar->resetForJob();
+    bar->SetMaximum(1000);
+
+    // A job of 1,000 small units: the per cent changes every tenth unit, a pump after each.
+    QElapsedTimer clock;
+    clock.start();
+    for (int unit = 1; unit <= 1000; ++unit) {
+        bar->SetPosition(unit);
+        QCoreApplication::processEvents();
+    }
+    const qint64 frames = clock.elapsed() / 16 + 2;
+
+    QVERIFY2(paints.paints <= frames, qPrintable(QStringLiteral("%1 paints in %2 frames")
+                                                     .arg(paints.paints)
+                                                     .arg(frames)));
+    QTRY_COMPARE(paints.lastPercent, 100);
 }
 
 QTEST_MAIN(TestLongUnit)
