@@ -253,4 +253,19 @@ SoakResult SoakCase(const std::string& folder, int jobs) {
     return soak;
 }
 
+LongPartResult LongPartCase(const std::string& folder, double seconds) {
+    const std::string report = folder + "-report";
+    RunProcess({PARTORY_WINDOW_RUN, "long-part", folder, std::to_string(seconds)}, report);
+    LongPartResult result;
+    std::ifstream in(report);
+    std::getline(in, result.note);
+    int pauseHeld = 0;
+    if (!(in >> result.longestWithoutPaint >> pauseHeld)) Fail("the long part reported no figures");
+    result.pauseHeld = pauseHeld != 0;
+    const std::string prefix = "long part: ";
+    if (result.note.rfind(prefix, 0) == 0) result.note.erase(0, prefix.size());
+    RemoveTree(report);
+    return result;
+}
+
 }  // namespace bench

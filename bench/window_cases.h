@@ -43,4 +43,13 @@ struct SoakResult {
 // `jobs` divides and combines in a row through one window, with "Start over" between them.
 SoakResult SoakCase(const std::string& folder, int jobs);
 
+struct LongPartResult {
+    double longestWithoutPaint = 0;  // seconds, during the part
+    bool pauseHeld = false;          // clicked during the part, took effect before the next
+    std::string note;
+};
+// A divide whose first part takes `seconds` (slowed through the file layer), with Pause clicked
+// during that part.
+LongPartResult LongPartCase(const std::string& folder, double seconds);
+
 }  // namespace bench

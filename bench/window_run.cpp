@@ -6,11 +6,15 @@
 //     partory_window_run combine <list file> <output>
 //     partory_window_run combine-engine <list file> <output>
 //     partory_window_run soak <scratch folder> <jobs>
+//     partory_window_run long-part <scratch folder> <seconds>
 //
 // A job prints the seconds from the click on "Start" to the completion page (the -engine forms:
 // the same job without a window, through the engine alone). The soak runs divides and combines
 // in turn with "Start over" between them, and prints the resident memory and the open
-// descriptors after job 10 and after the last; it fails when a descriptor stayed open.
+// descriptors after job 10 and after the last; it fails when a descriptor stayed open. The long
+// part divides a file whose first part takes <seconds> to copy (the copy made slow through the
+// file layer), clicks Pause during it (on X, with xdotool), and prints the longest time without
+// a paint during the part and where the Pause took effect.
 //
 // The window runs on the platform that QT_QPA_PLATFORM names (offscreen when unset).
 
@@ -20,10 +24,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTest>
@@ -31,6 +38,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 #include <string>
 
 #include "fonts.h"
@@ -193,6 +201,138 @@ double EngineJob(const std::string& mode, char** argv) {
     return seconds;
 }
 
+// The real files, with a kernel copy slowed to `secondsPerByte`.
+class SlowCopyLayer final : public partory::FileLayer {
+  public:
+    explicit SlowCopyLayer(double secondsPerByte) : secondsPerByte_(secondsPerByte) {}
+    std::function<void()> onCopy;
+
+    partory::FileHandle OpenReadWrite(const std::string& p) override { return real_.OpenReadWrite(p); }
+    partory::FileHandle OpenRead(const std::string& p) override { return real_.OpenRead(p); }
+    partory::FileHandle Create(const std::string& p, bool x) override { return real_.Create(p, x); }
+    partory::FileHandle CreateNew(const std::string& p) override { return real_.CreateNew(p); }
+    bool Truncate(partory::FileHandle f) override { return real_.Truncate(f); }
+    std::optional<partory::FileStatus> Status(partory::FileHandle f) override {
+        return real_.Status(f);
+    }
+    std::optional<partory::FileStatus> StatusOfPath(const std::string& p) override {
+        return real_.StatusOfPath(p);
+    }
+    std::int64_t Read(partory::FileHandle f, void* b, std::int64_t n) override {
+        return real_.Read(f, b, n);
+    }
+    bool Write(partory::FileHandle f, const void* b, std::int64_t n) override {
+        return real_.Write(f, b, n);
+    }
+    std::int64_t Copy(partory::FileHandle from, partory::FileHandle to, std::int64_t n) override {
+        if (onCopy) onCopy();
+        std::this_thread::sleep_for(std::chrono::duration<double>(secondsPerByte_ * n));
+        return real_.Copy(from, to, n);
+    }
+    bool Close(partory::FileHandle f) override { return real_.Close(f); }
+    bool SetModifiedTime(partory::FileHandle f, std::int64_t t) override {
+        return real_.SetModifiedTime(f, t);
+    }
+    bool Delete(const std::string& p) override { return real_.Delete(p); }
+    bool CreateFolder(const std::string& p) override { return real_.CreateFolder(p); }
+
+  private:
+    partory::FileLayer& real_ = partory::OsFileLayer();
+    double secondsPerByte_;
+};
+
+// Notes the time of every paint that reaches a widget of the window.
+class PaintTimes : public QObject {
+  public:
+    QElapsedTimer clock;
+    std::vector<double> at;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) at.push_back(static_cast<double>(clock.nsecsElapsed()) * 1e-9);
+        return false;
+    }
+};
+
+// A click through the X server, as a user's: it waits in the window's queue until events run.
+bool ClickThroughX(QWidget* button) {
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") != QStringLiteral("xcb") ||
+        QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+        return false;
+    }
+    const QPoint at = button->mapToGlobal(button->rect().center());
+    return QProcess::execute(QStringLiteral("xdotool"),
+                             {QStringLiteral("mousemove"), QString::number(at.x()),
+                              QString::number(at.y()), QStringLiteral("click"),
+                              QStringLiteral("1")}) == 0;
+}
+
+int LongPart(const QString& folder, double seconds) {
+    constexpr std::int64_t kPart = 64 * 1024 * 1024;
+    const QString source = folder + QStringLiteral("/source");
+    const QString parts = folder + QStringLiteral("/parts");
+    if (!QDir().mkpath(parts)) Die("cannot create " + parts.toStdString());
+    {
+        // A first part of 64 MiB, then one byte: a hole is copied as slowly as data here.
+        QFile file(source);
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(kPart + 1)) Die("cannot make the source");
+    }
+    SlowCopyLayer files(seconds / static_cast<double>(kPart));
+    partory::SetJobFileLayer(&files);
+    Window window;
+    window.fillDivide(source, parts, QStringLiteral("part[COUNTER]"), QString::number(kPart));
+    const QString part2 = parts + QStringLiteral("/part2");
+
+    PaintTimes paints;
+    bool clicked = false;
+    bool pausedInPart = false;
+    double partStart = -1, partEnd = -1;
+    files.onCopy = [&] {
+        if (QFile::exists(part2)) return;
+        if (partStart < 0) {
+            paints.clock.start();
+            qApp->installEventFilter(&paints);
+            partStart = 0;
+            clicked = ClickThroughX(window.fm.btnPause);
+        }
+        pausedInPart = pausedInPart || MainRunState().Paused;
+        partEnd = static_cast<double>(paints.clock.nsecsElapsed()) * 1e-9;
+    };
+    // Once paused after the part: is part 2 there yet? Then Continue, through its handler.
+    int pausedSeen = 0;
+    bool part2WhilePaused = false;
+    QTimer whilePaused;
+    whilePaused.setInterval(20);
+    QObject::connect(&whilePaused, &QTimer::timeout, [&] {
+        if (!MainRunState().Paused || ++pausedSeen != 3) return;
+        part2WhilePaused = QFile::exists(part2);
+        window.fm.btnContinueClick();
+    });
+    whilePaused.start();
+    window.start();
+    qApp->removeEventFilter(&paints);
+    partory::SetJobFileLayer(nullptr);
+    QDir(folder).removeRecursively();
+
+    // The longest stretch of the part without a paint, its ends included.
+    double longest = 0, last = 0;
+    for (double at : paints.at) {
+        if (at > partEnd) break;
+        longest = std::max(longest, at - last);
+        last = at;
+    }
+    longest = std::max(longest, partEnd - last);
+    const char* pause = !clicked ? "not clicked (no X server or xdotool)"
+                        : pausedInPart ? "took effect inside the part"
+                        : pausedSeen < 3 ? "never took effect"
+                        : part2WhilePaused ? "took effect after part 2 was begun"
+                                           : "took effect before part 2";
+    std::printf("long part: %.1f s, %zu paints, longest without a paint %.0f ms; Pause %s\n",
+                partEnd, paints.at.size(), longest * 1000, pause);
+    std::printf("%.6f %d\n", longest, clicked && !pausedInPart && pausedSeen >= 3 && !part2WhilePaused);
+    return 0;
+}
+
 // Divides a 1 MiB file into 16 parts and combines them back, in turn, `jobs` jobs in all.
 int Soak(const QString& folder, int jobs) {
     const QString source = folder + QStringLiteral("/source");
@@ -266,10 +406,12 @@ int main(int argc, char* argv[]) {
         std::printf("%.6f\n", window.start());
         return 0;
     }
+    if (mode == "long-part" && argc == 4) return LongPart(argv[2], std::strtod(argv[3], nullptr));
     if (mode == "soak" && argc == 4 && std::atoi(argv[3]) >= 10) return Soak(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr,
                  "usage: partory_window_run divide[-engine] <source> <folder> <template> <bytes>\n"
                  "       partory_window_run combine[-engine] <list file> <output>\n"
-                 "       partory_window_run soak <scratch folder> <jobs>\n");
+                 "       partory_window_run soak <scratch folder> <jobs>\n"
+                 "       partory_window_run long-part <scratch folder> <seconds>\n");
     return 2;
 }

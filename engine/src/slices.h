@@ -11,7 +11,7 @@ namespace partory {
 
 // Copies long parts or inputs in slices, so that the window can paint between them
 // (EventPump::KeepAlive). The slice follows the disk's speed over the job: it aims at 25 to
-// 100 ms per slice, from 1 to 64 MiB.
+// 100 ms per slice, from 256 KiB to 64 MiB.
 class SliceCopier {
   public:
     SliceCopier(FileLayer& files, EventPump& pump) : files_(files), pump_(pump) {}
@@ -38,7 +38,7 @@ class SliceCopier {
     }
 
   private:
-    static constexpr std::int64_t kLeast = std::int64_t{1} << 20;
+    static constexpr std::int64_t kLeast = std::int64_t{256} << 10;
     static constexpr std::int64_t kMost = std::int64_t{64} << 20;
 
     FileLayer& files_;
