@@ -290,10 +290,11 @@ int LongPart(const QString& folder, double seconds) {
     files.onCopy = [&] {
         if (QFile::exists(part2)) return;
         if (partStart < 0) {
+            // The click's own run of xdotool holds this thread: the count starts after it.
+            clicked = ClickThroughX(window.fm.btnPause);
             paints.clock.start();
             qApp->installEventFilter(&paints);
             partStart = 0;
-            clicked = ClickThroughX(window.fm.btnPause);
         }
         pausedInPart = pausedInPart || MainRunState().Paused;
         partEnd = static_cast<double>(paints.clock.nsecsElapsed()) * 1e-9;
