@@ -23,8 +23,9 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
+# The window cases run on a private Xvfb (with openbox) when Xvfb is there, else offscreen.
 bench: deps
-	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARTORY_WINDOW=OFF
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARTORY_WINDOW=ON
 	cmake --build build-bench -j $(JOBS) --target partory_bench
 	./build-bench/bench/partory_bench
 

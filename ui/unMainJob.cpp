@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <algorithm>
 
+#include "event_pump.h"
 #include "fonts.h"
 #include "partory/settings_check.h"
 #include "unMain.h"
@@ -24,15 +25,6 @@ const QColor kErrorColor(255, 0, 0);
 
 const QString kPleaseWait = QStringLiteral("Please, wait...");
 const QString kPausedText = QStringLiteral("Process paused.  Press \"Continue\" to resume.");
-
-// The window's event loop as a job sees it.
-class QtEventPump : public partory::EventPump {
-  public:
-    void PumpEvents() override { QCoreApplication::processEvents(); }
-    void WaitForEvents() override {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-};
 
 // The outcome line: centred, wrapped onto a second line when it is too long, a word too wide
 // for a line broken inside, and a name that not even two lines can hold shortened in its

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "path_identity.h"
+#include "slices.h"
 
 namespace partory {
 
@@ -41,33 +42,41 @@ void Fail(RunState& state, const char* text) {
     state.Stopped = true;
 }
 
-// The time the output is to carry: that of the last input opened, as the DOS date and time
-// keeps it. Converted once per distinct time, since the conversion reads the time zone.
+// The time the output is to carry: what setting it after each input would have left. Bytes
+// appended make it the time of their writing; then an input's time, as the DOS date and time
+// keeps it, replaces that, and one outside the DOS years leaves what was there. Converted once
+// per distinct time, since the conversion reads the time zone.
 class OutputTime {
   public:
-    void Take(std::int64_t inputSeconds) {
+    void Take(std::int64_t inputSeconds, bool bytesAppended) {
         if (!last_ || *last_ != inputSeconds) {
             last_ = inputSeconds;
             converted_ = RoundTripDosTime(inputSeconds);
         }
-        pending_ = converted_;
+        if (bytesAppended) hasPending_ = false;
+        if (converted_) {
+            pending_ = *converted_;
+            hasPending_ = true;
+        }
     }
     // Once, when nothing more is appended: the outcome is the same as setting it after each
     // input, without touching the output's inode once per input.
     void Apply(FileLayer& files, FileHandle output) const {
-        if (pending_) files.SetModifiedTime(output, *pending_);  // failure is not reported
+        if (hasPending_) files.SetModifiedTime(output, pending_);  // failure is not reported
     }
 
   private:
     std::optional<std::int64_t> last_;
     std::optional<std::int64_t> converted_;
-    std::optional<std::int64_t> pending_;
+    // A plain pair rather than an optional: g++ 12 sees a false use before setting in one.
+    std::int64_t pending_ = 0;
+    bool hasPending_ = false;
 };
 
 // Appends one whole input to the output and notes its time for the output. False when the
 // input cannot be opened or read whole, or the output cannot take it.
 bool AppendInput(const std::string& path, FileHandle output, const FileIdentity& outputIdentity,
-                 OutputTime& time, FileLayer& files) {
+                 OutputTime& time, FileLayer& files, SliceCopier& slices) {
     HandleGuard input(files, files.OpenRead(path));
     if (input.get() == kNoFile) return false;
     auto status = files.Status(input.get());
@@ -75,9 +84,9 @@ bool AppendInput(const std::string& path, FileHandle output, const FileIdentity&
     if (!status || status->kind != PathKind::File) return false;
     // Reading the output into itself would never be what the user asked for.
     if (status->identity == outputIdentity) return false;
-    time.Take(status->modifiedSeconds);
     const std::int64_t size = status->size;
-    if (size > 0 && files.Copy(input.get(), output, size) != size) return false;
+    time.Take(status->modifiedSeconds, size > 0);
+    if (size > 0 && slices.Copy(input.get(), output, size) != size) return false;
     // The input was only read and every byte of it has arrived: a failed close loses nothing.
     input.Close();
     return true;
@@ -147,6 +156,7 @@ void RunCombineJob(const CombineSettings& settings, RunState& state, ProgressSin
     progress.SetPosition(0);
 
     OutputTime time;
+    SliceCopier slices(files, pump);
 
     for (std::int64_t i = 1; i <= count; ++i) {
         WaitWhilePaused(state, pump);
@@ -155,7 +165,7 @@ void RunCombineJob(const CombineSettings& settings, RunState& state, ProgressSin
             break;
         }
         if (!AppendInput(inputs[static_cast<std::size_t>(i - 1)], output.get(),
-                         outputStatus->identity, time, files)) {
+                         outputStatus->identity, time, files, slices)) {
             Fail(state, kCopyErrorText);
             break;
         }

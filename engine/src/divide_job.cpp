@@ -1,10 +1,13 @@
 #include "partory/divide_job.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "partory/name_template.h"
 #include "partory/paths.h"
+#include "slices.h"
 
 namespace partory {
 
@@ -30,11 +33,20 @@ std::string DivisionErrorText(const std::string& sourcePath) {
 
 namespace {
 
+// Parts smaller than this are written from blocks of the source read this size at a time, as
+// one read serves many parts; larger parts are copied by the kernel, in slices.
+constexpr std::int64_t kBlockSize = 128 * 1024;
+
 class DivideJob {
   public:
     DivideJob(const DivideSettings& settings, RunState& state, ProgressSink& progress,
               EventPump& pump, FileLayer& files)
-        : settings_(settings), state_(state), progress_(progress), pump_(pump), files_(files) {}
+        : settings_(settings),
+          state_(state),
+          progress_(progress),
+          pump_(pump),
+          files_(files),
+          slices_(files, pump) {}
 
     ~DivideJob() {
         // Whatever way the job is left, nothing it opened stays open.
@@ -61,6 +73,7 @@ class DivideJob {
         if (size <= 0) return false;  // no division; a negative size gives no parts either
         const std::int64_t count = n / size + (n % size != 0 ? 1 : 0);
         progress_.SetMaximum(count);
+        if (size < kBlockSize && count > 0) block_ = std::make_unique<char[]>(kBlockSize);
 
         for (std::int64_t p = 1; p <= count; ++p) {
             WaitWhilePaused(state_, pump_);
@@ -72,9 +85,8 @@ class DivideJob {
             // test before the part's first block sees what a test before every block would.
             if (state_.CancelRequested) {
                 TakeCancelStep(state_);
-            } else {
-                // Fewer bytes than asked for means the source has ended.
-                if (files_.Copy(source_, part_, size) < 0) return false;
+            } else if (!(block_ ? WriteFromBlocks(size) : slices_.Copy(source_, part_, size) >= 0)) {
+                return false;
             }
 
             const FileHandle part = part_;
@@ -95,9 +107,35 @@ class DivideJob {
         return true;
     }
 
-    // Creates or opens the part file and empties it, unless it is the source itself: then the
-    // job stops rather than cut the file it is reading.
+    // Writes the next `size` bytes of the source (fewer at its end) to the part, reading the
+    // source a block at a time.
+    bool WriteFromBlocks(std::int64_t size) {
+        std::int64_t inPart = 0;
+        while (inPart < size) {
+            if (blockAt_ == blockHeld_) {
+                if (sourceEnded_) break;
+                const std::int64_t got = files_.Read(source_, block_.get(), kBlockSize);
+                if (got < 0) return false;
+                // Fewer bytes than asked for means the source has ended.
+                sourceEnded_ = got < kBlockSize;
+                blockAt_ = 0;
+                blockHeld_ = got;
+                if (got == 0) break;
+            }
+            const std::int64_t take = std::min(size - inPart, blockHeld_ - blockAt_);
+            if (!files_.Write(part_, block_.get() + blockAt_, take)) return false;
+            blockAt_ += take;
+            inPart += take;
+        }
+        return true;
+    }
+
+    // Creates the part file or empties the one that has its name, unless that is the source
+    // itself: then the job stops rather than cut the file it is reading. A file this job has
+    // just created cannot be the source, so only one that was there already is examined.
     bool OpenPart(const std::string& path, const FileIdentity& sourceIdentity) {
+        part_ = files_.CreateNew(path);
+        if (part_ != kFileExists) return part_ != kNoFile;
         part_ = files_.Create(path, false);
         if (part_ == kNoFile) return false;
         const auto status = files_.Status(part_);
@@ -123,8 +161,14 @@ class DivideJob {
     ProgressSink& progress_;
     EventPump& pump_;
     FileLayer& files_;
+    SliceCopier slices_;
     FileHandle source_ = kNoFile;
     FileHandle part_ = kNoFile;
+    // Small parts only: the block of the source in hand, and how much of it is used.
+    std::unique_ptr<char[]> block_;
+    std::int64_t blockHeld_ = 0;
+    std::int64_t blockAt_ = 0;
+    bool sourceEnded_ = false;
 };
 
 }  // namespace

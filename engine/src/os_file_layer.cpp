@@ -76,6 +76,12 @@ public:
         return fd;
     }
 
+    FileHandle CreateNew(const std::string& path) override {
+        int fd = OpenRetrying(path, O_RDWR | O_CREAT | O_EXCL, 0666);
+        if (fd < 0 && errno == EEXIST) return kFileExists;
+        return fd;
+    }
+
     bool Truncate(FileHandle file) override { return ::ftruncate(file, 0) == 0; }
 
     std::optional<FileStatus> Status(FileHandle file) override {
@@ -182,6 +188,18 @@ private:
 FileLayer& OsFileLayer() {
     static OsFiles files;
     return files;
+}
+
+namespace {
+FileLayer* jobFiles = nullptr;
+}
+
+FileLayer& JobFileLayer() {
+    return jobFiles ? *jobFiles : OsFileLayer();
+}
+
+void SetJobFileLayer(FileLayer* files) {
+    jobFiles = files;
 }
 
 }  // namespace partory

@@ -143,20 +143,45 @@ TEST_F(CombineJob, EmptyInputAddsNothingButGivesItsTime) {
     EXPECT_EQ(progress.position(), 2);
 }
 
-TEST_F(CombineJob, TimeOutsideTheDosYearsLeavesTheOutputTimeAlone) {
-    settings.InputPaths = MakeInputs(2);
+// What the output's time is when a later input's time lies outside the DOS years: what setting
+// the time after each input would have left.
+struct OutOfRangeTimeCase {
+    const char* label;
+    std::size_t lastInputSize;
+    bool keepsFirstInputTime;  // else the time of the last write
+};
+
+class CombineOutOfRangeTime : public CombineJob,
+                              public ::testing::WithParamInterface<OutOfRangeTimeCase> {};
+
+TEST_P(CombineOutOfRangeTime, LeavesTheTimeTheOutputHadAfterTheInputBefore) {
+    const auto inputs = MakeInputs(1);
+    const std::string last = dir / "last";
+    WriteFile(last, PatternBytes(GetParam().lastInputSize, 5));
+    SetFileTime(inputs[0], LocalTime(2001, 1, 1, 0, 0, 0));
+    SetFileTime(last, LocalTime(1975, 1, 1, 0, 0, 0));
+    settings.InputPaths = {inputs[0], last};
     settings.OutputPath = dir / "out";
-    SetFileTime(settings.InputPaths[0], LocalTime(2001, 1, 1, 0, 0, 0));
-    SetFileTime(settings.InputPaths[1], LocalTime(1975, 1, 1, 0, 0, 0));
     const std::int64_t started = std::time(nullptr);
 
     Run();
 
-    // The second input's bytes were written after the first input's time was set: the output
-    // keeps the time of that write.
     EXPECT_TRUE(state.Succeeded);
-    EXPECT_GE(FileTime(settings.OutputPath), started);
+    if (GetParam().keepsFirstInputTime) {
+        EXPECT_EQ(FileTime(settings.OutputPath), LocalTime(2001, 1, 1, 0, 0, 0));
+    } else {
+        EXPECT_GE(FileTime(settings.OutputPath), started);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    LastInput, CombineOutOfRangeTime,
+    ::testing::Values(
+        // Its bytes were written after the first input's time was set: the time of that write.
+        OutOfRangeTimeCase{"WithBytes", 4000, false},
+        // Nothing was written after the first input's time was set: that time stays.
+        OutOfRangeTimeCase{"Empty", 0, true}),
+    [](const ::testing::TestParamInfo<OutOfRangeTimeCase>& info) { return info.param.label; });
 
 TEST_F(CombineJob, SamePathTwiceIsAppendedTwiceAndExistingOutputIsReplaced) {
     auto inputs = MakeInputs(2);
@@ -303,6 +328,7 @@ class ShortCopyLayer final : public FileLayer {
     FileHandle OpenReadWrite(const std::string& p) override { return real.OpenReadWrite(p); }
     FileHandle OpenRead(const std::string& p) override { return real.OpenRead(p); }
     FileHandle Create(const std::string& p, bool x) override { return real.Create(p, x); }
+    FileHandle CreateNew(const std::string& p) override { return real.CreateNew(p); }
     bool Truncate(FileHandle f) override { return real.Truncate(f); }
     std::optional<FileStatus> Status(FileHandle f) override { return real.Status(f); }
     std::optional<FileStatus> StatusOfPath(const std::string& p) override {

@@ -174,7 +174,12 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{7, 2.5, SizeUnit::Bytes, {2, 2, 2, 1}},
                       SplitCase{2, 1, SizeUnit::Bytes, {1, 1}},
                       SplitCase{5000, 1.01, SizeUnit::Kbytes, {1034, 1034, 1034, 1034, 864}},
-                      SplitCase{300000, 200, SizeUnit::Kbytes, {204800, 95200}}));
+                      SplitCase{300000, 200, SizeUnit::Kbytes, {204800, 95200}},
+                      // Small parts across the source's 128 KiB read blocks, and ending on one.
+                      SplitCase{300000, 100000, SizeUnit::Bytes, {100000, 100000, 100000}},
+                      SplitCase{262144, 64, SizeUnit::Kbytes, {65536, 65536, 65536, 65536}},
+                      // A large part copied in several slices.
+                      SplitCase{3670016, 3072, SizeUnit::Kbytes, {3145728, 524288}}));
 
 TEST_F(DivideJobTest, TwoCountersInTheTemplateBothTakeThePartNumber) {
     WriteFile(source, "abcdefghijkl");
@@ -228,7 +233,7 @@ TEST_F(DivideJobTest, SourceThatCannotBeOpenedForWritingFailsBeforeAnyPart) {
     Run(Settings(1, SizeUnit::Kbytes), pump, files);
     ExpectDivisionError();
     EXPECT_EQ(FilesInOut(), 0u);
-    EXPECT_EQ(files.callCount(FileOp::Create), 0);
+    EXPECT_EQ(files.callCount(FileOp::Create) + files.callCount(FileOp::CreateNew), 0);
 }
 
 // The real thing: a file its user may read but not write, with root's rights dropped.
@@ -361,8 +366,8 @@ TEST_P(DivideFaults, LeavesEarlierPartsCompleteAndClosesEverything) {
 
 INSTANTIATE_TEST_SUITE_P(
     PartTwo, DivideFaults,
-    ::testing::Values(FaultCase{"CopyFailsAtOnce", FileOp::Copy, 2, 0, 0},
-                      FaultCase{"CopyFailsAfterSomeBytes", FileOp::Copy, 2, 300, 300},
+    ::testing::Values(FaultCase{"WriteFailsAtOnce", FileOp::Write, 2, 0, 0},
+                      FaultCase{"WriteFailsAfterSomeBytes", FileOp::Write, 2, 300, 300},
                       FaultCase{"CloseFails", FileOp::Close, 2, 0, 1024}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.label; });
 

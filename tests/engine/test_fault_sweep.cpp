@@ -34,6 +34,7 @@ class ReadWriteCopyLayer final : public FileLayer {
     FileHandle OpenReadWrite(const std::string& p) override { return below_.OpenReadWrite(p); }
     FileHandle OpenRead(const std::string& p) override { return below_.OpenRead(p); }
     FileHandle Create(const std::string& p, bool x) override { return below_.Create(p, x); }
+    FileHandle CreateNew(const std::string& p) override { return below_.CreateNew(p); }
     bool Truncate(FileHandle f) override { return below_.Truncate(f); }
     std::optional<FileStatus> Status(FileHandle f) override { return below_.Status(f); }
     std::optional<FileStatus> StatusOfPath(const std::string& p) override {
@@ -178,8 +179,8 @@ void CheckDivideRun(DivideRun& run, const Layers& layers, const FiredFault& faul
     EXPECT_FALSE(run.state.Succeeded) << context;
     EXPECT_EQ(run.state.ResultText, "File division error: \"source.bin\".") << context;
 
-    // The part being worked on when the fault fired: one per Create up to and including it.
-    const int failing = std::max(1, CountBefore(faulty.log(), fault.index + 1, FileOp::Create));
+    // The part being worked on when the fault fired: each part begins with one CreateNew.
+    const int failing = std::max(1, CountBefore(faulty.log(), fault.index + 1, FileOp::CreateNew));
     const bool afterLastPart = CountBefore(faulty.log(), fault.index, FileOp::Close) ==
                                kDivideParts;  // the source's own close
     const int complete = afterLastPart ? kDivideParts : failing - 1;
@@ -286,21 +287,22 @@ TEST_P(DivideOperationFails, AtItsFirstAndALaterCall) {
     EXPECT_EQ(run.progress.position(), expectedPosition) << RowName(row);
 }
 
-// Operation order of a part: Create, Status, (Truncate for part 2), Copy or Read/Write, Close.
+// Operation order of a part: CreateNew (for part 2, which exists: then Create, Status and
+// Truncate), the source's block Read (once, for part 1: the source fits one block), Write,
+// Close.
 INSTANTIATE_TEST_SUITE_P(
     Rows, DivideOperationFails,
     ::testing::Values(OpRow{FileOp::OpenReadWrite, 1, CopyPath::Kernel, 0},  // the source
                       OpRow{FileOp::Status, 1, CopyPath::Kernel, 0},         // source size
-                      OpRow{FileOp::Status, 3, CopyPath::Kernel, 1},         // part 2
-                      OpRow{FileOp::Create, 1, CopyPath::Kernel, 0},
-                      OpRow{FileOp::Create, 3, CopyPath::Kernel, 2},
+                      OpRow{FileOp::Status, 2, CopyPath::Kernel, 1},         // part 2
+                      OpRow{FileOp::CreateNew, 1, CopyPath::Kernel, 0},
+                      OpRow{FileOp::CreateNew, 2, CopyPath::Kernel, 1},
+                      OpRow{FileOp::CreateNew, 3, CopyPath::Kernel, 2},
+                      OpRow{FileOp::Create, 1, CopyPath::Kernel, 1},    // the old part 2
                       OpRow{FileOp::Truncate, 1, CopyPath::Kernel, 1},  // the old part 2
-                      OpRow{FileOp::Copy, 1, CopyPath::Kernel, 0},
-                      OpRow{FileOp::Copy, 3, CopyPath::Kernel, 2},
-                      OpRow{FileOp::Read, 1, CopyPath::ReadWrite, 0},
-                      OpRow{FileOp::Read, 5, CopyPath::ReadWrite, 2},
+                      OpRow{FileOp::Read, 1, CopyPath::Kernel, 0},
                       OpRow{FileOp::Write, 1, CopyPath::ReadWrite, 0},
-                      OpRow{FileOp::Write, 5, CopyPath::ReadWrite, 2},
+                      OpRow{FileOp::Write, 3, CopyPath::ReadWrite, 2},
                       OpRow{FileOp::Close, 1, CopyPath::Kernel, 0},  // part 1
                       OpRow{FileOp::Close, 3, CopyPath::Kernel, 2},  // part 3
                       OpRow{FileOp::Close, 4, CopyPath::Kernel, 3}   // the source, after all parts

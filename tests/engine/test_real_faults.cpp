@@ -425,23 +425,27 @@ class Strace : public ::testing::Test {
     TempDir dir;
 };
 
+// Parts of 200 Kbytes: large enough for the kernel to copy them (small ones are written from
+// blocks of the source).
+constexpr std::size_t kKernelPart = 200 * 1024;
+
 TEST_F(Strace, FailedKernelCopyOfPart2EndsTheDivide) {
-    const std::string bytes = PatternBytes(2600);
+    const std::string bytes = PatternBytes(kKernelPart * 5 / 2);
     WriteFile(dir / "source.bin", bytes);
     const CliRun run =
         RunJobCli("-P " + Quote(dir / "P2.bin") +
                       " -e trace=copy_file_range -e inject=copy_file_range:error=EIO",
-                  {"divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "1", "kbytes"});
+                  {"divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "200", "kbytes"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.output, std::string(kDivisionError) + "\n1\n");
-    EXPECT_TRUE(SameBytes(ReadFile(dir / "P1.bin"), bytes.substr(0, 1024)));
+    EXPECT_TRUE(SameBytes(ReadFile(dir / "P1.bin"), bytes.substr(0, kKernelPart)));
     EXPECT_TRUE(SameBytes(ReadFile(dir / "P2.bin"), ""));
     EXPECT_FALSE(Exists(dir / "P3.bin"));
     EXPECT_TRUE(SameBytes(ReadFile(dir / "source.bin"), bytes));
 }
 
 TEST_F(Strace, FullDiskOnTheFallbackWriteOfPart2EndsTheDivide) {
-    const std::string bytes = PatternBytes(2600);
+    const std::string bytes = PatternBytes(kKernelPart * 5 / 2);
     WriteFile(dir / "source.bin", bytes);
     // For part 2 the kernel refuses to copy, so the layer reads and writes, and the disk is
     // full. -P limits both injections to calls on part 2's file.
@@ -449,10 +453,10 @@ TEST_F(Strace, FullDiskOnTheFallbackWriteOfPart2EndsTheDivide) {
         RunJobCli("-P " + Quote(dir / "P2.bin") +
                       " -e trace=copy_file_range,write -e inject=copy_file_range:error=EXDEV"
                       " -e inject=write:error=ENOSPC",
-                  {"divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "1", "kbytes"});
+                  {"divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "200", "kbytes"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.output, std::string(kDivisionError) + "\n1\n");
-    EXPECT_TRUE(SameBytes(ReadFile(dir / "P1.bin"), bytes.substr(0, 1024)));
+    EXPECT_TRUE(SameBytes(ReadFile(dir / "P1.bin"), bytes.substr(0, kKernelPart)));
     EXPECT_TRUE(SameBytes(ReadFile(dir / "P2.bin"), ""));
     EXPECT_TRUE(SameBytes(ReadFile(dir / "source.bin"), bytes));
 }

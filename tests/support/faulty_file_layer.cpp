@@ -9,6 +9,7 @@ const char* FileOpName(FileOp op) {
         case FileOp::OpenReadWrite: return "OpenReadWrite";
         case FileOp::OpenRead: return "OpenRead";
         case FileOp::Create: return "Create";
+        case FileOp::CreateNew: return "CreateNew";
         case FileOp::Truncate: return "Truncate";
         case FileOp::Status: return "Status";
         case FileOp::StatusOfPath: return "StatusOfPath";
@@ -59,6 +60,12 @@ FileHandle FaultyFileLayer::Create(const std::string& path, bool exclusive) {
     return Track(real_.Create(path, exclusive));
 }
 
+FileHandle FaultyFileLayer::CreateNew(const std::string& path) {
+    if (ShouldFail(FileOp::CreateNew)) return kNoFile;
+    const FileHandle file = real_.CreateNew(path);
+    return file == kFileExists ? file : Track(file);
+}
+
 bool FaultyFileLayer::Truncate(FileHandle file) {
     if (ShouldFail(FileOp::Truncate)) return false;
     return real_.Truncate(file);
@@ -80,7 +87,10 @@ std::int64_t FaultyFileLayer::Read(FileHandle file, void* buffer, std::int64_t c
 }
 
 bool FaultyFileLayer::Write(FileHandle file, const void* buffer, std::int64_t count) {
-    if (ShouldFail(FileOp::Write)) return false;
+    if (ShouldFail(FileOp::Write)) {
+        if (bytesBeforeFailure_ > 0) real_.Write(file, buffer, std::min(count, bytesBeforeFailure_));
+        return false;
+    }
     return real_.Write(file, buffer, count);
 }
 

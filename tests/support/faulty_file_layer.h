@@ -14,6 +14,7 @@ enum class FileOp {
     OpenReadWrite,
     OpenRead,
     Create,
+    CreateNew,
     Truncate,
     Status,
     StatusOfPath,
@@ -28,8 +29,8 @@ enum class FileOp {
 const char* FileOpName(FileOp op);
 
 // Passes every call to the real file layer, counting them, and makes chosen ones fail the way
-// the OS would report it. A failed Close still closes the real file; a failed Copy may first
-// copy some bytes, as a disk that fills up in the middle of a part does.
+// the OS would report it. A failed Close still closes the real file; a failed Copy or Write may
+// first pass on some bytes, as a disk that fills up in the middle of a part does.
 class FaultyFileLayer final : public FileLayer {
 public:
     explicit FaultyFileLayer(FileLayer& real = OsFileLayer()) : real_(real) {}
@@ -40,7 +41,7 @@ public:
     void FailOp(FileOp op, int occurrence = 1) { failOps_[op].insert(occurrence); }
     // Every call of `op` fails.
     void FailAll(FileOp op) { failAll_.insert(op); }
-    // A failing Copy first copies this many bytes.
+    // A failing Copy or Write first passes on this many bytes.
     void SetBytesBeforeCopyFailure(std::int64_t bytes) { bytesBeforeFailure_ = bytes; }
 
     std::int64_t callCount() const { return calls_; }
@@ -53,6 +54,7 @@ public:
     FileHandle OpenReadWrite(const std::string& path) override;
     FileHandle OpenRead(const std::string& path) override;
     FileHandle Create(const std::string& path, bool exclusive) override;
+    FileHandle CreateNew(const std::string& path) override;
     bool Truncate(FileHandle file) override;
     std::optional<FileStatus> Status(FileHandle file) override;
     std::optional<FileStatus> StatusOfPath(const std::string& path) override;

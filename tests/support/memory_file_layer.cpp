@@ -63,6 +63,12 @@ FileHandle MemoryFileLayer::Create(const std::string& path, bool /*exclusive*/) 
     return Open(key, true);
 }
 
+FileHandle MemoryFileLayer::CreateNew(const std::string& path) {
+    const std::string key = Key(path);
+    if (files_.count(key) || FolderExists(key)) return kFileExists;
+    return Create(path, false);
+}
+
 bool MemoryFileLayer::Truncate(FileHandle file) {
     Handle* handle = Find(file);
     if (!handle || !handle->writable) return false;

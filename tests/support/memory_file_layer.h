@@ -30,6 +30,7 @@ class MemoryFileLayer final : public FileLayer {
     FileHandle OpenReadWrite(const std::string& path) override;
     FileHandle OpenRead(const std::string& path) override;
     FileHandle Create(const std::string& path, bool exclusive) override;
+    FileHandle CreateNew(const std::string& path) override;
     bool Truncate(FileHandle file) override;
     std::optional<FileStatus> Status(FileHandle file) override;
     std::optional<FileStatus> StatusOfPath(const std::string& path) override;

@@ -11,10 +11,17 @@
 namespace {
 
 const QColor kBarColor(79, 79, 255);
+constexpr int kFrameMilliseconds = 16;
 
 }  // namespace
 
-PercentBar::PercentBar(QWidget* parent) : QWidget(parent) {}
+PercentBar::PercentBar(QWidget* parent) : QWidget(parent) {
+    // Every pixel is drawn by paintEvent: nothing beneath needs painting first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    nextFrame_.setParent(this);
+    nextFrame_.setSingleShot(true);
+    connect(&nextFrame_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+}
 
 void PercentBar::SetMaximum(std::int64_t maximum) {
     // Zero (the minimum) would leave no range; a negative count is as meaningless.
@@ -29,7 +36,20 @@ void PercentBar::SetPosition(std::int64_t position) {
     if (now == drawnPercent_) return;
     drawnPercent_ = now;
     show();
-    update();
+    requestPaint();
+}
+
+void PercentBar::requestPaint() {
+    // A job of small parts can change the per cent every few hundred microseconds, and each
+    // paint waits on the window system: a paint within a frame of the last one waits for the
+    // frame's end, and shows whatever per cent is current then.
+    if (nextFrame_.isActive()) return;
+    const qint64 since = sinceLastPaint_.isValid() ? sinceLastPaint_.elapsed() : kFrameMilliseconds;
+    if (since >= kFrameMilliseconds) {
+        update();
+    } else {
+        nextFrame_.start(static_cast<int>(kFrameMilliseconds - since));
+    }
 }
 
 int PercentBar::percent() const {
@@ -47,11 +67,13 @@ int PercentBar::percent() const {
 }
 
 void PercentBar::resetForJob() {
+    nextFrame_.stop();
     hide();
     drawnPercent_ = 0;
 }
 
 void PercentBar::paintEvent(QPaintEvent*) {
+    sinceLastPaint_.restart();
     QPainter painter(this);
     const QRect whole = rect();
     qDrawShadePanel(&painter, whole, palette(), /*sunken=*/true, 1);

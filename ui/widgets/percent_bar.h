@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 
@@ -8,7 +10,8 @@
 // The progress bar of the progress page and the one sink a job reports to. It stays hidden
 // until a position gives a whole per cent that differs from the last one drawn, and then
 // follows the job. The text "N%" is drawn in two colours: the ground colour over the filled
-// part, the bar colour over the empty part.
+// part, the bar colour over the empty part. Changes that come faster than a screen shows them
+// are painted together, at most once a frame, with the last of them.
 class PercentBar : public QWidget, public partory::ProgressSink {
     Q_OBJECT
 public:
@@ -32,6 +35,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void requestPaint();
+
+    QTimer nextFrame_;
+    QElapsedTimer sinceLastPaint_;
     std::int64_t maximum_ = 1;
     std::int64_t position_ = 0;
     int drawnPercent_ = 0;

@@ -8,6 +8,8 @@ namespace partory {
 
 using FileHandle = int;
 inline constexpr FileHandle kNoFile = -1;
+// What CreateNew gives when something already has that name.
+inline constexpr FileHandle kFileExists = -2;
 
 // Which file a path or handle names: the same file through a link or another spelling has
 // the same identity.
@@ -42,6 +44,9 @@ public:
     // it: callers check its identity first and then Truncate. With exclusive set, the file
     // is also locked against other writers for as long as it is open.
     virtual FileHandle Create(const std::string& path, bool exclusive) = 0;
+    // Creates a file that is not there yet, for reading and writing, shared; kFileExists when
+    // the name is taken (a link included), kNoFile on any other failure.
+    virtual FileHandle CreateNew(const std::string& path) = 0;
     virtual bool Truncate(FileHandle file) = 0;
     virtual std::optional<FileStatus> Status(FileHandle file) = 0;
     // Follows links; nullopt when nothing is there (or it cannot be examined).
@@ -64,5 +69,10 @@ public:
 
 // The real file system.
 FileLayer& OsFileLayer();
+
+// The layer a job uses when it is handed none: the real file system, unless a test of the
+// window has put another in its place (nullptr puts the real one back).
+FileLayer& JobFileLayer();
+void SetJobFileLayer(FileLayer* files);
 
 }  // namespace partory

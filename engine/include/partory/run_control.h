@@ -25,6 +25,10 @@ public:
     // Blocks until at least one window event has arrived (it may run it). Lets a paused job
     // sleep instead of spinning a core.
     virtual void WaitForEvents() = 0;
+    // Between slices of one long part or input: lets the window paint and answer the window
+    // system, but runs no handler of user input (those wait for the next PumpEvents). Never
+    // blocks.
+    virtual void KeepAlive() {}
 };
 
 // Where a job reports its progress: the number of units and the units done.

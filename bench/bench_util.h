@@ -1,0 +1,147 @@
+#pragma once
+
+// What every case of the benchmark shares: scratch files, child processes, and the
+// alternating runs of Partory and its peer.
+
+#include <signal.h>
+#include <sys/time.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace bench {
+
+constexpr std::int64_t kKiB = 1024;
+constexpr std::int64_t kMiB = 1024 * kKiB;
+constexpr std::int64_t kGiB = 1024 * kMiB;
+constexpr const char* kPartTemplate = "part[COUNTER]";
+
+struct BenchError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+[[noreturn]] void Fail(const std::string& what);
+std::string Errno();
+
+extern volatile sig_atomic_t gInterrupted;
+void OnSignal(int);
+void CheckInterrupted();
+double Now();
+double CpuSeconds();
+
+// ---- files
+
+class Fd {
+  public:
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd();
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+Fd OpenOrFail(const std::string& path, int flags);
+void WriteAllAt(int fd, const char* bytes, std::int64_t count, std::int64_t offset,
+                const std::string& path);
+std::int64_t ReadAt(int fd, char* bytes, std::int64_t count, std::int64_t offset,
+                    const std::string& path);
+std::int64_t FileSize(const std::string& path);
+void MakeFolder(const std::string& path);
+void RemoveTree(const std::string& path);
+void EmptyFolder(const std::string& path);
+std::int64_t EntryCount(const std::string& folder);
+void WriteRandomFile(const std::string& path, std::int64_t size, std::uint64_t seed);
+void CompareRanges(const std::string& a, std::int64_t offsetA, const std::string& b,
+                   std::int64_t offsetB, std::int64_t length, const std::string& what);
+void CompareFiles(const std::string& a, const std::string& b, const std::string& what);
+
+// ---- processes
+
+struct ProcessResult {
+    double seconds = 0;
+    double cpuSeconds = 0;  // user + system, steadier than wall time on a busy machine
+    long maxRssKiB = 0;     // of Partory's runs only
+};
+
+ProcessResult RunProcess(const std::vector<std::string>& args, const std::string& stdoutPath = {},
+                         bool append = false);
+std::string SelfPath();
+
+extern bool gVerbose;          // PARTORY_BENCH_VERBOSE=1: every run's times, the warm-up as run 0
+extern std::string gRssReport;  // where a Partory run reports its peak RSS
+
+ProcessResult RunPartory(const std::vector<std::string>& args);
+ProcessResult RunPartoryDivide(const std::string& source, const std::string& folder,
+                               std::int64_t partBytes);
+ProcessResult RunPartoryCombine(const std::string& listFile, const std::string& output);
+std::string PartPath(const std::string& folder, std::int64_t number);
+int SuffixLength(std::int64_t count);
+std::string SplitPath(const std::string& folder, std::int64_t index, int length);
+std::vector<std::vector<std::string>> CatBatches(const std::vector<std::string>& inputs);
+ProcessResult RunCat(const std::vector<std::vector<std::string>>& batches,
+                     const std::string& output);
+
+// ---- measuring
+
+struct Row {
+    std::string name;
+    double partory = 0;
+    std::optional<double> peer;
+    long rssKiB = 0;
+    std::string note;
+    double pausedWall = 0;  // only for the pause case
+    double partoryCpu = 0;  // medians of user + system seconds
+    double peerCpu = 0;
+    std::optional<double> engine;  // window cases: the same job through the engine alone
+};
+
+inline Row MakeRow(std::string name, double partory, std::optional<double> peer, long rssKiB = 0,
+                   std::string note = {}) {
+    Row row;
+    row.name = std::move(name);
+    row.partory = partory;
+    row.peer = peer;
+    row.rssKiB = rssKiB;
+    row.note = std::move(note);
+    return row;
+}
+
+double Median(std::vector<double> values);
+Row Alternate(const std::string& name, int runs, const std::function<void()>& preparePartory,
+              const std::function<ProcessResult()>& partory,
+              const std::function<void()>& preparePeer,
+              const std::function<ProcessResult()>& peer);
+
+struct Config {
+    double scale = 1.0;
+    int runs = 5;
+    bool strict = false;
+};
+
+std::int64_t Scaled(std::int64_t count, double scale, std::int64_t least = 2);
+
+// ---- the cases
+
+Row DivideCase(const Config& config, const std::string& folder, const std::string& name,
+               std::int64_t partBytes, std::int64_t partCount, const std::string& splitSize,
+               std::uint64_t seed);
+Row CombineCase(const Config& config, const std::string& folder, const std::string& name,
+                const std::vector<std::string>& inputs, const std::string& expected);
+Row SparseCase(const std::string& folder, double scale);
+Row PauseCase(const std::string& folder);
+// The child side: one job, as the window would run it, without a window.
+int RunChildJob(int argc, char** argv);
+
+// Writes `count` random files of `bytes` each under `folder`; gives their paths.
+std::vector<std::string> WriteInputFiles(const std::string& folder, std::int64_t count,
+                                         std::int64_t bytes);
+
+}  // namespace bench

@@ -1,0 +1,271 @@
+// The window cases: the same small-part jobs started from the real window (partory_window_run)
+// against split and cat and against the engine alone, and the soak of many jobs in a row.
+
+#include "window_cases.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+extern char** environ;
+
+namespace bench {
+
+namespace {
+
+bool OnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::string rest = path ? path : "";
+    while (!rest.empty()) {
+        const auto colon = rest.find(':');
+        const std::string dir = rest.substr(0, colon);
+        if (!dir.empty() && ::access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+        if (colon == std::string::npos) break;
+        rest.erase(0, colon + 1);
+    }
+    return false;
+}
+
+pid_t Spawn(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
+}
+
+void Stop(pid_t& pid) {
+    if (pid <= 0) return;
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+    pid = -1;
+}
+
+// The seconds that a partory_window_run job printed.
+double ReportedSeconds(const std::string& report) {
+    std::ifstream in(report);
+    double seconds = 0;
+    if (!(in >> seconds)) Fail("the window job reported no time");
+    return seconds;
+}
+
+}  // namespace
+
+WindowSystem::WindowSystem() {
+    // Qt wants a private runtime folder; without one it warns on every start.
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        std::string pattern = "/tmp/partory-runtime-XXXXXX";
+        if (::mkdtemp(pattern.data())) {
+            runtimeDir_ = pattern;
+            ::setenv("XDG_RUNTIME_DIR", runtimeDir_.c_str(), 1);
+        }
+    }
+    if (!OnPath("Xvfb")) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        description_ = "offscreen (no Xvfb)";
+        return;
+    }
+    for (int display = 140; display < 240 && xvfb_ < 0; ++display) {
+        const std::string lock = "/tmp/.X" + std::to_string(display) + "-lock";
+        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
+        struct stat st;
+        if (::stat(lock.c_str(), &st) == 0 || ::stat(socket.c_str(), &st) == 0) continue;
+        xvfb_ = Spawn({"Xvfb", ":" + std::to_string(display), "-screen", "0", "1024x768x24",
+                       "-nolisten", "tcp"});
+        if (xvfb_ < 0) break;
+        for (int wait = 0; wait < 100 && ::stat(socket.c_str(), &st) != 0; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        if (::stat(socket.c_str(), &st) != 0) {
+            Stop(xvfb_);
+            continue;
+        }
+        ::setenv("DISPLAY", (":" + std::to_string(display)).c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        description_ = "Xvfb :" + std::to_string(display);
+    }
+    if (xvfb_ < 0) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        description_ = "offscreen (Xvfb did not start)";
+        return;
+    }
+    if (OnPath("openbox")) {
+        openbox_ = Spawn({"openbox"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        description_ += openbox_ > 0 ? " with openbox" : " without a window manager";
+    } else {
+        description_ += " without a window manager";
+    }
+}
+
+WindowSystem::~WindowSystem() {
+    Stop(openbox_);
+    Stop(xvfb_);
+    if (!runtimeDir_.empty()) {
+        try {
+            RemoveTree(runtimeDir_);
+        } catch (const BenchError&) {
+        }
+    }
+}
+
+// One run of partory_window_run; its time is what it printed (from the click on "Start", or
+// the engine's call, to the job's end), not the process's life.
+ProcessResult RunWindowJob(const std::string& scratch, const std::vector<std::string>& args) {
+    std::vector<std::string> command{PARTORY_WINDOW_RUN};
+    command.insert(command.end(), args.begin(), args.end());
+    const std::string report = scratch + "/window-report";
+    ProcessResult result = RunProcess(command, report);
+    result.seconds = ReportedSeconds(report);
+    return result;
+}
+
+namespace {
+
+// Window, engine alone and peer take turns: a warm-up, then `runs` counted rounds.
+Row AlternateThree(const std::string& name, int runs, const std::function<void()>& prepare,
+                   const std::function<ProcessResult()>& window,
+                   const std::function<ProcessResult()>& engine,
+                   const std::function<void()>& preparePeer,
+                   const std::function<ProcessResult()>& peer) {
+    std::vector<double> windowTimes, engineTimes, peerTimes;
+    for (int run = -1; run < runs; ++run) {
+        prepare();
+        ::sync();
+        const double w = window().seconds;
+        prepare();
+        ::sync();
+        const double e = engine().seconds;
+        preparePeer();
+        ::sync();
+        const double p = peer().seconds;
+        if (run >= 0) {
+            windowTimes.push_back(w);
+            engineTimes.push_back(e);
+            peerTimes.push_back(p);
+        }
+        if (gVerbose) {
+            std::printf("    %s run %d: window %.4f s, engine %.4f s, peer %.4f s\n", name.c_str(),
+                        run + 1, w, e, p);
+        }
+    }
+    Row row = MakeRow(name, Median(windowTimes), Median(peerTimes));
+    row.engine = Median(engineTimes);
+    return row;
+}
+
+}  // namespace
+
+Row WindowDivideCase(const Config& config, const std::string& folder, const std::string& name,
+                     std::int64_t partBytes, std::int64_t partCount) {
+    MakeFolder(folder);
+    const std::string source = folder + "/source";
+    const std::string partoryDir = folder + "/partory";
+    const std::string splitDir = folder + "/split";
+    WriteRandomFile(source, partBytes * partCount, 7);
+    MakeFolder(partoryDir);
+    MakeFolder(splitDir);
+    const int suffix = SuffixLength(partCount);
+    const std::string bytes = std::to_string(partBytes);
+
+    Row row = AlternateThree(
+        name, config.runs, [&] { EmptyFolder(partoryDir); },
+        [&] { return RunWindowJob(folder, {"divide", source, partoryDir, kPartTemplate, bytes}); },
+        [&] {
+            return RunWindowJob(folder,
+                                {"divide-engine", source, partoryDir, kPartTemplate, bytes});
+        },
+        [&] { EmptyFolder(splitDir); },
+        [&] {
+            return RunProcess({"split", "-b", bytes, "-a", std::to_string(suffix), source,
+                               splitDir + "/x"});
+        });
+
+    // The last run was the engine's: once more through the window, and check what it wrote.
+    EmptyFolder(partoryDir);
+    RunWindowJob(folder, {"divide", source, partoryDir, kPartTemplate, bytes});
+    if (EntryCount(partoryDir) != partCount) Fail(name + ": the window wrote too few parts");
+    for (std::int64_t p = 1; p <= partCount; ++p) {
+        CompareFiles(PartPath(partoryDir, p), SplitPath(splitDir, p - 1, suffix), name);
+    }
+    RemoveTree(folder);
+    row.note = std::to_string(partCount) + " parts checked against split";
+    return row;
+}
+
+Row WindowCombineCase(const Config& config, const std::string& folder, const std::string& name,
+                      const std::vector<std::string>& inputs) {
+    const std::string listFile = folder + "/list";
+    const std::string partoryOut = folder + "/partory.out";
+    const std::string catOut = folder + "/cat.out";
+    {
+        std::ofstream list(listFile);
+        for (const auto& input : inputs) list << input << '\n';
+        if (!list) Fail("cannot write " + listFile);
+    }
+    const auto batches = CatBatches(inputs);
+
+    Row row = AlternateThree(
+        name, config.runs, [&] { RemoveTree(partoryOut); },
+        [&] { return RunWindowJob(folder, {"combine", listFile, partoryOut}); },
+        [&] { return RunWindowJob(folder, {"combine-engine", listFile, partoryOut}); },
+        [&] { RemoveTree(catOut); }, [&] { return RunCat(batches, catOut); });
+
+    RemoveTree(partoryOut);
+    RunWindowJob(folder, {"combine", listFile, partoryOut});
+    CompareFiles(partoryOut, catOut, name);
+    RemoveTree(partoryOut);
+    RemoveTree(catOut);
+    row.note = std::to_string(inputs.size()) + " inputs checked against cat";
+    return row;
+}
+
+SoakResult SoakCase(const std::string& folder, int jobs) {
+    const std::string report = folder + "-report";
+    const double start = Now();
+    RunProcess({PARTORY_WINDOW_RUN, "soak", folder, std::to_string(jobs)}, report);
+    SoakResult soak;
+    soak.seconds = Now() - start;
+    std::ifstream in(report);
+    std::string summary;
+    std::getline(in, summary);
+    if (!(in >> soak.rssAt10KiB >> soak.descriptorsAt10 >> soak.rssAtEndKiB >>
+          soak.descriptorsAtEnd)) {
+        Fail("the soak reported no figures");
+    }
+    RemoveTree(report);
+    soak.jobs = jobs;
+    return soak;
+}
+
+LongPartResult LongPartCase(const std::string& folder, double seconds) {
+    const std::string report = folder + "-report";
+    RunProcess({PARTORY_WINDOW_RUN, "long-part", folder, std::to_string(seconds)}, report);
+    LongPartResult result;
+    std::ifstream in(report);
+    std::getline(in, result.note);
+    int pauseHeld = 0;
+    if (!(in >> result.longestWithoutPaint >> pauseHeld)) Fail("the long part reported no figures");
+    result.pauseHeld = pauseHeld != 0;
+    const std::string prefix = "long part: ";
+    if (result.note.rfind(prefix, 0) == 0) result.note.erase(0, prefix.size());
+    RemoveTree(report);
+    return result;
+}
+
+}  // namespace bench

@@ -1,0 +1,214 @@
+// What a job costs the window: a part that takes long to copy keeps the window painting while
+// a click that arrives meanwhile waits for the pump after the part; a bar whose per cent
+// changes faster than a screen shows it is painted once a frame. Runs on a real X server
+// (CMake starts one), so that clicks arrive as they do from a user: through the window system's
+// queue while the job is busy.
+
+#include <QProcess>
+#include <QtTest>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "faulty_file_layer.h"
+#include "main_window_harness.h"
+#include "temp_dir.h"
+#include "widgets/image_button.h"
+#include "widgets/percent_bar.h"
+
+using partory::testing::Exists;
+using partory::testing::FaultyFileLayer;
+using partory::testing::PatternBytes;
+using partory::testing::ReadFile;
+using partory::testing::TempDir;
+using partory::testing::WriteFile;
+
+namespace {
+
+constexpr std::int64_t kMiB = 1024 * 1024;
+constexpr int kPartMiB = 6;
+
+// The real files, whose kernel copy takes 50 ms per MiB, as on a slow stick; runs `onCopy`
+// before each copy.
+class SlowCopyLayer final : public partory::FileLayer {
+  public:
+    std::function<void()> onCopy;
+    FaultyFileLayer real;  // counts the handles left open
+
+    partory::FileHandle OpenReadWrite(const std::string& p) override { return real.OpenReadWrite(p); }
+    partory::FileHandle OpenRead(const std::string& p) override { return real.OpenRead(p); }
+    partory::FileHandle Create(const std::string& p, bool x) override { return real.Create(p, x); }
+    partory::FileHandle CreateNew(const std::string& p) override { return real.CreateNew(p); }
+    bool Truncate(partory::FileHandle f) override { return real.Truncate(f); }
+    std::optional<partory::FileStatus> Status(partory::FileHandle f) override {
+        return real.Status(f);
+    }
+    std::optional<partory::FileStatus> StatusOfPath(const std::string& p) override {
+        return real.StatusOfPath(p);
+    }
+    std::int64_t Read(partory::FileHandle f, void* b, std::int64_t n) override {
+        return real.Read(f, b, n);
+    }
+    bool Write(partory::FileHandle f, const void* b, std::int64_t n) override {
+        return real.Write(f, b, n);
+    }
+    std::int64_t Copy(partory::FileHandle from, partory::FileHandle to, std::int64_t n) override {
+        if (onCopy) onCopy();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50 * n / kMiB + 1));
+        return real.Copy(from, to, n);
+    }
+    bool Close(partory::FileHandle f) override { return real.Close(f); }
+    bool SetModifiedTime(partory::FileHandle f, std::int64_t t) override {
+        return real.SetModifiedTime(f, t);
+    }
+    bool Delete(const std::string& p) override { return real.Delete(p); }
+    bool CreateFolder(const std::string& p) override { return real.CreateFolder(p); }
+};
+
+// Counts the paints that reach a widget, and what a percent bar showed in the last one.
+class PaintCounter : public QObject {
+  public:
+    explicit PaintCounter(QWidget* widget) : widget_(widget) { widget->installEventFilter(this); }
+    int paints = 0;
+    int lastPercent = -1;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            if (auto* bar = qobject_cast<PercentBar*>(widget_)) lastPercent = bar->drawnPercent();
+        }
+        return false;
+    }
+
+  private:
+    QWidget* widget_;
+};
+
+// A real click through the X server; it waits in the window's queue until events are run.
+void QueueClick(QWidget* button) {
+    const QPoint at = button->mapToGlobal(button->rect().center());
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QString::number(at.x()),
+                       QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
+    // Time for the window system's reader to take it in.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+}
+
+}  // namespace
+
+class TestLongUnit : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup() {
+        partory::SetJobFileLayer(nullptr);
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    }
+    void clickDuringALongPart_data();
+    void clickDuringALongPart();
+    void percentChangesWithinAFramePaintOnce();
+};
+
+void TestLongUnit::clickDuringALongPart_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("pause, then continue") << false;
+    QTest::newRow("cancel") << true;
+}
+
+void TestLongUnit::clickDuringALongPart() {
+    QFETCH(bool, cancel);
+    TempDir dir;
+    const std::string source = dir / "movie.bin";
+    const std::string bytes = PatternBytes(2 * kPartMiB * kMiB, 3);
+    WriteFile(source, bytes);
+    const auto part = [&](int p) { return dir / ("movie" + std::to_string(p)); };
+
+    SlowCopyLayer files;
+    partory::SetJobFileLayer(&files);
+    MainWindowHarness h;
+    h.fm.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h.fm));
+    // No window manager activates it here: the first-activation reset by hand.
+    h.fm.FormActivate();
+    h.toDividePage();
+    h.fillDivide(source, dir.path(), QStringLiteral("movie[COUNTER]"),
+                 QString::number(kPartMiB * 1024), 0);
+    PaintCounter paints(h.fm.movie_process);
+
+    // Seen at each slice of part 1: the animation's frame, the paints so far, and whether a
+    // handler of the queued click has run inside the part.
+    QList<int> frames;
+    QList<int> paintCounts;
+    bool handlerRanInPart = false;
+    files.onCopy = [&] {
+        if (Exists(part(2))) return;
+        if (frames.isEmpty()) QueueClick(cancel ? h.fm.btnCancel : h.fm.btnPause);
+        frames << h.fm.movie_process->currentFrame();
+        paintCounts << paints.paints;
+        handlerRanInPart = handlerRanInPart || !h.dialogs.calls.empty() ||
+                           MainRunState().Paused;
+    };
+    // While paused (after part 1): part 2 not begun; then Continue.
+    bool part2WhilePaused = true;
+    int pausedPumps = 0;
+    QTimer whilePaused;
+    whilePaused.setInterval(20);
+    QObject::connect(&whilePaused, &QTimer::timeout, [&] {
+        if (!MainRunState().Paused || ++pausedPumps != 3) return;
+        part2WhilePaused = Exists(part(2));
+        QueueClick(h.fm.btnContinue);
+    });
+    whilePaused.start();
+
+    QTest::mouseClick(h.fm.btnNext, Qt::LeftButton);
+
+    QVERIFY(frames.size() >= 4);
+    QVERIFY2(!handlerRanInPart, "a click was handled inside the part");
+    QVERIFY2(QSet<int>(frames.begin(), frames.end()).size() > 1,
+             "the animation stood still during the part");
+    QVERIFY2(paintCounts.last() > paintCounts.first(), "nothing was painted during the part");
+    QCOMPARE(h.visiblePage(), QStringLiteral("pnlDone"));
+    QCOMPARE(ReadFile(part(1)), bytes.substr(0, kPartMiB * kMiB));
+    if (cancel) {
+        QCOMPARE(h.dialogs.calls.size(), std::size_t{1});
+        QCOMPARE(h.fm.lblDoneExplanation->text(), QStringLiteral("The process was terminated."));
+        QVERIFY(Exists(part(2)));
+        QCOMPARE(ReadFile(part(2)), std::string());
+    } else {
+        QVERIFY2(pausedPumps >= 3, "the job never waited for Continue");
+        QVERIFY2(!part2WhilePaused, "part 2 was begun while the job was paused");
+        QCOMPARE(h.fm.lblDoneExplanation->text(), QStringLiteral("2 file(s) sucessfully created!"));
+        QCOMPARE(ReadFile(part(2)), bytes.substr(kPartMiB * kMiB));
+    }
+    QCOMPARE(files.real.openHandles(), 0);
+}
+
+void TestLongUnit::percentChangesWithinAFramePaintOnce() {
+    QWidget page;
+    page.resize(600, 200);
+    auto* bar = new PercentBar(&page);
+    bar->setGeometry(8, 96, 545, 20);
+    PaintCounter paints(bar);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    bar->resetForJob();
+    bar->SetMaximum(1000);
+
+    // A job of 1,000 small units: the per cent changes every tenth unit, a pump after each.
+    QElapsedTimer clock;
+    clock.start();
+    for (int unit = 1; unit <= 1000; ++unit) {
+        bar->SetPosition(unit);
+        QCoreApplication::processEvents();
+    }
+    const qint64 frames = clock.elapsed() / 16 + 2;
+
+    QVERIFY2(paints.paints <= frames, qPrintable(QStringLiteral("%1 paints in %2 frames")
+                                                     .arg(paints.paints)
+                                                     .arg(frames)));
+    QTRY_COMPARE(paints.lastPercent, 100);
+}
+
+QTEST_MAIN(TestLongUnit)
+#include "tst_longunit.moc"

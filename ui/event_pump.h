@@ -1,0 +1,14 @@
+#pragma once
+
+#include "partory/run_control.h"
+
+// The window's event loop as a job sees it: a full pump after each unit of work and while
+// paused; between the slices of one long unit, only what keeps the window alive (timers, paint,
+// the window system's ping and expose), so that no handler of user input runs inside a unit.
+class QtEventPump : public partory::EventPump {
+  public:
+    void PumpEvents() override;
+    void WaitForEvents() override;
+    // Clicks and keys that arrive meanwhile stay queued for the next PumpEvents.
+    void KeepAlive() override;
+};
