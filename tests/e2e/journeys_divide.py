@@ -7,7 +7,7 @@ import time
 
 from xsession import *  # noqa: F401,F403 (the layout constants and helpers)
 
-MANY_PARTS = 40000
+MANY_PARTS = 150000
 
 
 def centred_without_window_manager(s):
