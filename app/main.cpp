@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "event_pump.h"
 #include "fonts.h"
 #include "unMain.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING")) {
         qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     }
+    ChooseLeanEventLoop();
     QApplication application(argc, argv);
     // The application title. Only the name is set: a display name would be appended by Qt to
     // every other window's caption (" About" would read " About - Partory").

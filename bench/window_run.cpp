@@ -41,6 +41,7 @@
 #include <thread>
 #include <string>
 
+#include "event_pump.h"
 #include "fonts.h"
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
@@ -393,6 +394,7 @@ int main(int argc, char* argv[]) {
         std::printf("%.6f\n", EngineJob(mode, argv));
         return 0;
     }
+    ChooseLeanEventLoop();  // as the program does
     QApplication application(argc, argv);
     InstallFontSubstitutes();
     if (mode == "divide" && argc == 6) {

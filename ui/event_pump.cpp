@@ -1,6 +1,7 @@
 #include "event_pump.h"
 
 #include <QCoreApplication>
+#include <QtGlobal>
 
 void QtEventPump::PumpEvents() {
     QCoreApplication::processEvents();
@@ -12,4 +13,8 @@ void QtEventPump::WaitForEvents() {
 
 void QtEventPump::KeepAlive() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void ChooseLeanEventLoop() {
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
 }
