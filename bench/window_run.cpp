@@ -35,13 +35,16 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
 #include <string>
 
 #include "event_pump.h"
+#include "faulty_file_layer.h"
 #include "fonts.h"
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
@@ -202,44 +205,15 @@ double EngineJob(const std::string& mode, char** argv) {
     return seconds;
 }
 
-// The real files, with a kernel copy slowed to `secondsPerByte`.
-class SlowCopyLayer final : public partory::FileLayer {
-  public:
-    explicit SlowCopyLayer(double secondsPerByte) : secondsPerByte_(secondsPerByte) {}
+// The real files, with a kernel copy slowed to `secondsPerByte`; runs `onCopy` before each copy.
+struct SlowCopyLayer : partory::testing::FaultyFileLayer {
     std::function<void()> onCopy;
-
-    partory::FileHandle OpenReadWrite(const std::string& p) override { return real_.OpenReadWrite(p); }
-    partory::FileHandle OpenRead(const std::string& p) override { return real_.OpenRead(p); }
-    partory::FileHandle Create(const std::string& p, bool x) override { return real_.Create(p, x); }
-    partory::FileHandle CreateNew(const std::string& p) override { return real_.CreateNew(p); }
-    bool Truncate(partory::FileHandle f) override { return real_.Truncate(f); }
-    std::optional<partory::FileStatus> Status(partory::FileHandle f) override {
-        return real_.Status(f);
+    explicit SlowCopyLayer(double secondsPerByte) {
+        SetBeforeCopy([this, secondsPerByte](std::int64_t bytes) {
+            if (onCopy) onCopy();
+            std::this_thread::sleep_for(std::chrono::duration<double>(secondsPerByte * bytes));
+        });
     }
-    std::optional<partory::FileStatus> StatusOfPath(const std::string& p) override {
-        return real_.StatusOfPath(p);
-    }
-    std::int64_t Read(partory::FileHandle f, void* b, std::int64_t n) override {
-        return real_.Read(f, b, n);
-    }
-    bool Write(partory::FileHandle f, const void* b, std::int64_t n) override {
-        return real_.Write(f, b, n);
-    }
-    std::int64_t Copy(partory::FileHandle from, partory::FileHandle to, std::int64_t n) override {
-        if (onCopy) onCopy();
-        std::this_thread::sleep_for(std::chrono::duration<double>(secondsPerByte_ * n));
-        return real_.Copy(from, to, n);
-    }
-    bool Close(partory::FileHandle f) override { return real_.Close(f); }
-    bool SetModifiedTime(partory::FileHandle f, std::int64_t t) override {
-        return real_.SetModifiedTime(f, t);
-    }
-    bool Delete(const std::string& p) override { return real_.Delete(p); }
-    bool CreateFolder(const std::string& p) override { return real_.CreateFolder(p); }
-
-  private:
-    partory::FileLayer& real_ = partory::OsFileLayer();
-    double secondsPerByte_;
 };
 
 // Notes the time of every paint that reaches a widget of the window.

@@ -153,9 +153,9 @@ void KeepDialogStateInThisRun() {
     static QTemporaryDir* folder = nullptr;
     if (folder != nullptr) return;
     folder = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/partory-XXXXXX"));
-    // Without a temporary folder of its own the state still stays out of the user's folders.
-    const QString path = folder->isValid() ? folder->path()
-                                           : QDir::tempPath() + QStringLiteral("/partory-none");
+    // Without a temporary folder of its own the state is kept nowhere: no folder can be made
+    // below /dev/null, and a fixed name in the shared temporary folder could be another's.
+    const QString path = folder->isValid() ? folder->path() : QStringLiteral("/dev/null/partory");
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
         QSettings::setPath(format, QSettings::UserScope, path + QStringLiteral("/user"));
         QSettings::setPath(format, QSettings::SystemScope, path + QStringLiteral("/system"));

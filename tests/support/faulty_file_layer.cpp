@@ -95,6 +95,7 @@ bool FaultyFileLayer::Write(FileHandle file, const void* buffer, std::int64_t co
 }
 
 std::int64_t FaultyFileLayer::Copy(FileHandle from, FileHandle to, std::int64_t count) {
+    if (beforeCopy_) beforeCopy_(count);
     if (ShouldFail(FileOp::Copy)) {
         if (bytesBeforeFailure_ > 0) real_.Copy(from, to, std::min(count, bytesBeforeFailure_));
         return -1;

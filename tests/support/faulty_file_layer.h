@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -31,7 +32,7 @@ const char* FileOpName(FileOp op);
 // Passes every call to the real file layer, counting them, and makes chosen ones fail the way
 // the OS would report it. A failed Close still closes the real file; a failed Copy or Write may
 // first pass on some bytes, as a disk that fills up in the middle of a part does.
-class FaultyFileLayer final : public FileLayer {
+class FaultyFileLayer : public FileLayer {
 public:
     explicit FaultyFileLayer(FileLayer& real = OsFileLayer()) : real_(real) {}
 
@@ -43,6 +44,8 @@ public:
     void FailAll(FileOp op) { failAll_.insert(op); }
     // A failing Copy or Write first passes on this many bytes.
     void SetBytesBeforeCopyFailure(std::int64_t bytes) { bytesBeforeFailure_ = bytes; }
+    // Runs before every Copy with the bytes asked for: makes copies slow, or watches them.
+    void SetBeforeCopy(std::function<void(std::int64_t)> hook) { beforeCopy_ = std::move(hook); }
 
     std::int64_t callCount() const { return calls_; }
     int callCount(FileOp op) const;
@@ -76,6 +79,7 @@ private:
     std::map<FileOp, std::set<int>> failOps_;
     std::set<FileOp> failAll_;
     std::int64_t bytesBeforeFailure_ = 0;
+    std::function<void(std::int64_t)> beforeCopy_;
     std::int64_t calls_ = 0;
     std::map<FileOp, int> perOp_;
     std::set<FileHandle> open_;

@@ -29,40 +29,15 @@ constexpr std::int64_t kMiB = 1024 * 1024;
 constexpr int kPartMiB = 6;
 
 // The real files, whose kernel copy takes 50 ms per MiB, as on a slow stick; runs `onCopy`
-// before each copy.
-class SlowCopyLayer final : public partory::FileLayer {
-  public:
+// before each copy. Counts the handles left open.
+struct SlowCopyLayer : FaultyFileLayer {
     std::function<void()> onCopy;
-    FaultyFileLayer real;  // counts the handles left open
-
-    partory::FileHandle OpenReadWrite(const std::string& p) override { return real.OpenReadWrite(p); }
-    partory::FileHandle OpenRead(const std::string& p) override { return real.OpenRead(p); }
-    partory::FileHandle Create(const std::string& p, bool x) override { return real.Create(p, x); }
-    partory::FileHandle CreateNew(const std::string& p) override { return real.CreateNew(p); }
-    bool Truncate(partory::FileHandle f) override { return real.Truncate(f); }
-    std::optional<partory::FileStatus> Status(partory::FileHandle f) override {
-        return real.Status(f);
+    SlowCopyLayer() {
+        SetBeforeCopy([this](std::int64_t bytes) {
+            if (onCopy) onCopy();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50 * bytes / kMiB + 1));
+        });
     }
-    std::optional<partory::FileStatus> StatusOfPath(const std::string& p) override {
-        return real.StatusOfPath(p);
-    }
-    std::int64_t Read(partory::FileHandle f, void* b, std::int64_t n) override {
-        return real.Read(f, b, n);
-    }
-    bool Write(partory::FileHandle f, const void* b, std::int64_t n) override {
-        return real.Write(f, b, n);
-    }
-    std::int64_t Copy(partory::FileHandle from, partory::FileHandle to, std::int64_t n) override {
-        if (onCopy) onCopy();
-        std::this_thread::sleep_for(std::chrono::milliseconds(50 * n / kMiB + 1));
-        return real.Copy(from, to, n);
-    }
-    bool Close(partory::FileHandle f) override { return real.Close(f); }
-    bool SetModifiedTime(partory::FileHandle f, std::int64_t t) override {
-        return real.SetModifiedTime(f, t);
-    }
-    bool Delete(const std::string& p) override { return real.Delete(p); }
-    bool CreateFolder(const std::string& p) override { return real.CreateFolder(p); }
 };
 
 // Counts the paints that reach a widget, and what a percent bar showed in the last one.
@@ -181,7 +156,7 @@ void TestLongUnit::clickDuringALongPart() {
         QCOMPARE(h.fm.lblDoneExplanation->text(), QStringLiteral("2 file(s) sucessfully created!"));
         QCOMPARE(ReadFile(part(2)), bytes.substr(kPartMiB * kMiB));
     }
-    QCOMPARE(files.real.openHandles(), 0);
+    QCOMPARE(files.openHandles(), 0);
 }
 
 void TestLongUnit::percentChangesWithinAFramePaintOnce() {
