@@ -357,4 +357,10 @@ std::int64_t Scaled(std::int64_t count, double scale, std::int64_t least) {
     return std::max<std::int64_t>(least, std::llround(static_cast<double>(count) * scale));
 }
 
+void WriteListFile(const std::string& path, const std::vector<std::string>& inputs) {
+    std::ofstream list(path);
+    for (const auto& input : inputs) list << input << '\n';
+    if (!list) Fail("cannot write " + path);
+}
+
 }  // namespace bench

@@ -86,6 +86,8 @@ std::string PartPath(const std::string& folder, std::int64_t number);
 int SuffixLength(std::int64_t count);
 std::string SplitPath(const std::string& folder, std::int64_t index, int length);
 std::vector<std::vector<std::string>> CatBatches(const std::vector<std::string>& inputs);
+// The list file a combine run reads: one input path a line.
+void WriteListFile(const std::string& path, const std::vector<std::string>& inputs);
 ProcessResult RunCat(const std::vector<std::vector<std::string>>& batches,
                      const std::string& output);
 

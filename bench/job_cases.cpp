@@ -66,11 +66,7 @@ Row CombineCase(const Config& config, const std::string& folder, const std::stri
     const std::string listFile = folder + "/list";
     const std::string partoryOut = folder + "/partory.out";
     const std::string catOut = folder + "/cat.out";
-    {
-        std::ofstream list(listFile);
-        for (const auto& input : inputs) list << input << '\n';
-        if (!list) Fail("cannot write " + listFile);
-    }
+    WriteListFile(listFile, inputs);
     const auto batches = CatBatches(inputs);
 
     Row row = Alternate(

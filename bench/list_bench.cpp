@@ -20,21 +20,10 @@
 
 #include "fonts.h"
 #include "unMain.h"
+#include "bench_dialogs.h"
 #include "user_dialogs.h"
 
 namespace {
-
-// Answers the add dialog with a prepared list and every question with Yes.
-class BenchDialogs : public UserDialogs {
-  public:
-    QStringList files;
-    bool showMessage(QWidget*, MessageKind, const QString&) override { return true; }
-    QString openFile(QWidget*) override { return QString(); }
-    QStringList openFiles(QFileDialog&) override { return files; }
-    QString saveFile(QWidget*) override { return QString(); }
-    QString browseFolder(QWidget*, const QString&) override { return QString(); }
-    bool openUrl(const QUrl&) override { return false; }
-};
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());

@@ -213,11 +213,7 @@ Row WindowCombineCase(const Config& config, const std::string& folder, const std
     const std::string listFile = folder + "/list";
     const std::string partoryOut = folder + "/partory.out";
     const std::string catOut = folder + "/cat.out";
-    {
-        std::ofstream list(listFile);
-        for (const auto& input : inputs) list << input << '\n';
-        if (!list) Fail("cannot write " + listFile);
-    }
+    WriteListFile(listFile, inputs);
     const auto batches = CatBatches(inputs);
 
     Row row = AlternateThree(

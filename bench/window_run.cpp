@@ -49,6 +49,7 @@
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
 #include "unMain.h"
+#include "bench_dialogs.h"
 #include "user_dialogs.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
@@ -57,17 +58,6 @@
 #include "widgets/template_edit.h"
 
 namespace {
-
-class BenchDialogs : public UserDialogs {
-  public:
-    QStringList files;
-    bool showMessage(QWidget*, MessageKind, const QString&) override { return true; }
-    QString openFile(QWidget*) override { return QString(); }
-    QStringList openFiles(QFileDialog&) override { return files; }
-    QString saveFile(QWidget*) override { return QString(); }
-    QString browseFolder(QWidget*, const QString&) override { return QString(); }
-    bool openUrl(const QUrl&) override { return false; }
-};
 
 class NoEvents final : public partory::EventPump {
   public:
