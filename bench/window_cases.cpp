@@ -81,11 +81,15 @@ WindowSystem::WindowSystem() {
         return;
     }
     for (int display = 140; display < 240 && xvfb_ < 0; ++display) {
-        const std::string lock = "/tmp/.X" + std::to_string(display) + "-lock";
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
+        // Built by appending: `":" + std::to_string(...)` draws a false warning from g++ 12.
+        const std::string number = std::to_string(display);
+        std::string name = ":";
+        name += number;
+        const std::string lock = "/tmp/.X" + number + "-lock";
+        const std::string socket = "/tmp/.X11-unix/X" + number;
         struct stat st;
         if (::stat(lock.c_str(), &st) == 0 || ::stat(socket.c_str(), &st) == 0) continue;
-        xvfb_ = Spawn({"Xvfb", ":" + std::to_string(display), "-screen", "0", "1024x768x24",
+        xvfb_ = Spawn({"Xvfb", name, "-screen", "0", "1024x768x24",
                        "-nolisten", "tcp"});
         if (xvfb_ < 0) break;
         for (int wait = 0; wait < 100 && ::stat(socket.c_str(), &st) != 0; ++wait) {
@@ -95,9 +99,9 @@ WindowSystem::WindowSystem() {
             Stop(xvfb_);
             continue;
         }
-        ::setenv("DISPLAY", (":" + std::to_string(display)).c_str(), 1);
+        ::setenv("DISPLAY", name.c_str(), 1);
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-        description_ = "Xvfb :" + std::to_string(display);
+        description_ = "Xvfb " + name;
     }
     if (xvfb_ < 0) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
