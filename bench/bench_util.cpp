@@ -357,6 +357,23 @@ std::int64_t Scaled(std::int64_t count, double scale, std::int64_t least) {
     return std::max<std::int64_t>(least, std::llround(static_cast<double>(count) * scale));
 }
 
+ProcessResult RunSplit(const std::string& source, const std::string& folder,
+                       const std::string& size, int suffix) {
+    return RunProcess({"split", "-b", size, "-a", std::to_string(suffix), source, folder + "/x"});
+}
+
+void CheckPartsAgainstSplit(const std::string& name, const std::string& partoryFolder,
+                            const std::string& splitFolder, std::int64_t count, int suffix) {
+    if (EntryCount(partoryFolder) != count || EntryCount(splitFolder) != count) {
+        Fail(name + ": expected " + std::to_string(count) + " parts, Partory wrote " +
+             std::to_string(EntryCount(partoryFolder)) + ", split " +
+             std::to_string(EntryCount(splitFolder)));
+    }
+    for (std::int64_t p = 1; p <= count; ++p) {
+        CompareFiles(PartPath(partoryFolder, p), SplitPath(splitFolder, p - 1, suffix), name);
+    }
+}
+
 void WriteListFile(const std::string& path, const std::vector<std::string>& inputs) {
     std::ofstream list(path);
     for (const auto& input : inputs) list << input << '\n';

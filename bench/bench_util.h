@@ -85,6 +85,12 @@ ProcessResult RunPartoryCombine(const std::string& listFile, const std::string& 
 std::string PartPath(const std::string& folder, std::int64_t number);
 int SuffixLength(std::int64_t count);
 std::string SplitPath(const std::string& folder, std::int64_t index, int length);
+// split -b <size> of `source` into `folder`, with suffixes of `suffix` letters.
+ProcessResult RunSplit(const std::string& source, const std::string& folder,
+                       const std::string& size, int suffix);
+// Every part Partory wrote holds what split wrote for it, and there are `count` of them.
+void CheckPartsAgainstSplit(const std::string& name, const std::string& partoryFolder,
+                            const std::string& splitFolder, std::int64_t count, int suffix);
 std::vector<std::vector<std::string>> CatBatches(const std::vector<std::string>& inputs);
 // The list file a combine run reads: one input path a line.
 void WriteListFile(const std::string& path, const std::vector<std::string>& inputs);

@@ -40,21 +40,9 @@ Row DivideCase(const Config& config, const std::string& folder, const std::strin
         name, config.runs, [&] { EmptyFolder(partoryDir); },
         [&] { return RunPartoryDivide(source, partoryDir, partBytes); },
         [&] { EmptyFolder(splitDir); },
-        [&] {
-            return RunProcess(
-                {"split", "-b", splitSize, "-a", std::to_string(suffix), source, splitDir + "/x"});
-        });
+        [&] { return RunSplit(source, splitDir, splitSize, suffix); });
 
-    if (EntryCount(partoryDir) != partCount || EntryCount(splitDir) != partCount) {
-        Fail(name + ": expected " + std::to_string(partCount) + " parts, Partory wrote " +
-             std::to_string(EntryCount(partoryDir)) + ", split " +
-             std::to_string(EntryCount(splitDir)));
-    }
-    for (std::int64_t p = 1; p <= partCount; ++p) {
-        const std::string part = PartPath(partoryDir, p);
-        if (FileSize(part) != partBytes) Fail(name + ": " + part + " has the wrong size");
-        CompareFiles(part, SplitPath(splitDir, p - 1, suffix), name);
-    }
+    CheckPartsAgainstSplit(name, partoryDir, splitDir, partCount, suffix);
     RemoveTree(splitDir);
     row.note = std::to_string(partCount) + " parts checked against split";
     return row;

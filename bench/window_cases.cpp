@@ -89,8 +89,7 @@ WindowSystem::WindowSystem() {
         const std::string socket = "/tmp/.X11-unix/X" + number;
         struct stat st;
         if (::stat(lock.c_str(), &st) == 0 || ::stat(socket.c_str(), &st) == 0) continue;
-        xvfb_ = Spawn({"Xvfb", name, "-screen", "0", "1024x768x24",
-                       "-nolisten", "tcp"});
+        xvfb_ = Spawn({"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
         if (xvfb_ < 0) break;
         for (int wait = 0; wait < 100 && ::stat(socket.c_str(), &st) != 0; ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -194,19 +193,12 @@ Row WindowDivideCase(const Config& config, const std::string& folder, const std:
             return RunWindowJob(folder,
                                 {"divide-engine", source, partoryDir, kPartTemplate, bytes});
         },
-        [&] { EmptyFolder(splitDir); },
-        [&] {
-            return RunProcess({"split", "-b", bytes, "-a", std::to_string(suffix), source,
-                               splitDir + "/x"});
-        });
+        [&] { EmptyFolder(splitDir); }, [&] { return RunSplit(source, splitDir, bytes, suffix); });
 
     // The last run was the engine's: once more through the window, and check what it wrote.
     EmptyFolder(partoryDir);
     RunWindowJob(folder, {"divide", source, partoryDir, kPartTemplate, bytes});
-    if (EntryCount(partoryDir) != partCount) Fail(name + ": the window wrote too few parts");
-    for (std::int64_t p = 1; p <= partCount; ++p) {
-        CompareFiles(PartPath(partoryDir, p), SplitPath(splitDir, p - 1, suffix), name);
-    }
+    CheckPartsAgainstSplit(name, partoryDir, splitDir, partCount, suffix);
     RemoveTree(folder);
     row.note = std::to_string(partCount) + " parts checked against split";
     return row;
