@@ -15,8 +15,6 @@ namespace pictures {
 // ---------------------------------------------------------------------------------------------
 // Button faces: normal, under the mouse, pressed.
 
-enum class Face { Normal, Over, Pressed };
-
 void DrawButtonFace(QPainter& painter, const QRectF& box, Face face) {
     const QRectF outer = box.adjusted(0.5, 0.5, -0.5, -0.5);
     const double radius = 6.0;
@@ -72,16 +70,9 @@ void DrawButtonFace(QPainter& painter, const QRectF& box, Face face) {
 }
 
 QImage ButtonFaceStrip(int faceWidth, int faceHeight) {
-    std::vector<QImage> frames;
-    for (Face face : {Face::Normal, Face::Over, Face::Pressed}) {
-        QImage frame = NewImage(faceWidth, faceHeight);
-        QPainter painter;
-        StartPainter(painter, frame);
+    return FaceStrip(faceWidth, faceHeight, [&](QPainter& painter, Face face) {
         DrawButtonFace(painter, QRectF(0, 0, faceWidth, faceHeight), face);
-        painter.end();
-        frames.push_back(frame);
-    }
-    return JoinFrames(frames);
+    });
 }
 
 QImage DrawNew3d() {
@@ -94,11 +85,7 @@ QImage DrawNewLong() {
 
 // The round side buttons: glossy balls with the same palette as the wide buttons.
 QImage DrawSmallBalls() {
-    std::vector<QImage> frames;
-    for (Face face : {Face::Normal, Face::Over, Face::Pressed}) {
-        QImage frame = NewImage(30, 30);
-        QPainter painter;
-        StartPainter(painter, frame);
+    return FaceStrip(30, 30, [](QPainter& painter, Face face) {
         const QPointF centre(15, 15);
         const double radius = 14.0;
 
@@ -121,23 +108,13 @@ QImage DrawSmallBalls() {
         painter.setPen(QPen(border, 1.0));
         painter.drawEllipse(centre, radius, radius);
 
-        if (face != Face::Pressed) {
-            QLinearGradient shine(QPointF(15, 2), QPointF(15, 15));
-            shine.setColorAt(0.0, QColor(255, 255, 255, 220));
-            shine.setColorAt(1.0, QColor(255, 255, 255, 0));
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(shine);
-            painter.drawEllipse(QRectF(6, 2.2, 18, 12));
-        }
+        if (face != Face::Pressed) DrawShine(painter, QRectF(6, 2.2, 18, 12), 2, 15, 220);
         if (face == Face::Over) {
             painter.setBrush(Qt::NoBrush);
             painter.setPen(QPen(QColor(255, 214, 90, 170), 1.5));
             painter.drawEllipse(centre, radius - 1.5, radius - 1.5);
         }
-        painter.end();
-        frames.push_back(frame);
-    }
-    return JoinFrames(frames);
+    });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -34,6 +34,30 @@ QImage JoinFrames(const std::vector<QImage>& frames) {
     return strip;
 }
 
+QImage FaceStrip(int width, int height, const std::function<void(QPainter&, Face)>& draw) {
+    std::vector<QImage> frames;
+    for (Face face : {Face::Normal, Face::Over, Face::Pressed}) {
+        QImage frame = NewImage(width, height);
+        QPainter painter;
+        StartPainter(painter, frame);
+        draw(painter, face);
+        painter.end();
+        frames.push_back(frame);
+    }
+    return JoinFrames(frames);
+}
+
+void DrawShine(QPainter& painter, const QRectF& area, double fromY, double toY, int topAlpha,
+               int bottomAlpha) {
+    const double x = area.center().x();
+    QLinearGradient shine(QPointF(x, fromY), QPointF(x, toY));
+    shine.setColorAt(0.0, QColor(255, 255, 255, topAlpha));
+    shine.setColorAt(1.0, QColor(255, 255, 255, bottomAlpha));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(shine);
+    painter.drawEllipse(area);
+}
+
 double Lerp(double from, double to, double t) {
     return from + (to - from) * t;
 }

@@ -5,6 +5,8 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRectF>
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -27,6 +29,14 @@ double SmoothStep(double t);
 QColor PaletteColour(char key);
 // A picture given as rows of palette letters; '.' is transparent.
 QImage FromPixelRows(std::initializer_list<const char*> rows);
+// The three faces of a button (normal, under the mouse, pressed), each drawn on a fresh
+// width x height frame, side by side.
+enum class Face { Normal, Over, Pressed };
+QImage FaceStrip(int width, int height, const std::function<void(QPainter&, Face)>& draw);
+// The white gloss over the top of a round shape: an ellipse in `area` fading down from
+// `topAlpha` at `fromY` to `bottomAlpha` at `toY`.
+void DrawShine(QPainter& painter, const QRectF& area, double fromY, double toY, int topAlpha,
+               int bottomAlpha = 0);
 // A glyph shape ('#' rows) in dark blue with a black shadow one pixel down and right.
 QImage ShadowedGlyph(std::initializer_list<const char*> shape);
 

@@ -269,12 +269,7 @@ QImage DrawDoneOk() {
     painter.setBrush(disc);
     painter.drawEllipse(centre, 14.6, 14.6);
 
-    QLinearGradient shine(QPointF(16, 2), QPointF(16, 15));
-    shine.setColorAt(0.0, QColor(255, 255, 255, 170));
-    shine.setColorAt(1.0, QColor(255, 255, 255, 0));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(shine);
-    painter.drawEllipse(QRectF(7, 2.6, 18, 12));
+    DrawShine(painter, QRectF(7, 2.6, 18, 12), 2, 15, 170);
 
     QPainterPath tick;
     tick.moveTo(8.5, 16.5);
