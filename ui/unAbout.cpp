@@ -10,7 +10,7 @@
 #include <QUrl>
 
 #include "fonts.h"
-#include "unMain.h"
+#include "widgets/window_placement.h"
 #include "user_dialogs.h"
 
 const char* const TfmAbout::WebHost = "www.partory-app.org";

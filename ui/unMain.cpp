@@ -5,16 +5,11 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
 #include <QMenu>
-#include <QPainter>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTimer>
-#include <QWindow>
-#include <algorithm>
 #include <clocale>
 
 #include "accessibility.h"
@@ -24,7 +19,9 @@
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
 #include "widgets/image_button.h"
+#include "widgets/page_labels.h"
 #include "widgets/percent_bar.h"
+#include "widgets/window_placement.h"
 
 namespace {
 
@@ -48,104 +45,6 @@ const bool kUnitInitialised = [] {
 }();
 
 const QSize kClientSize(560, 407);
-const QColor kStripGrey(160, 160, 164);
-const QColor kEngravingColor(192, 192, 192);
-
-// The header's product name: black text with a light copy of it two pixels lower and to the
-// right, so that it looks cut into the header.
-class EngravedLabel : public QLabel {
-  public:
-    using QLabel::QLabel;
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        constexpr int kDepth = 2;
-        QPainter painter(this);
-        painter.setFont(font());
-        const QRect box = contentsRect();
-        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
-        painter.setPen(kEngravingColor);
-        painter.drawText(box.translated(kDepth, kDepth), flags, text());
-        painter.setPen(Qt::black);
-        painter.drawText(box, flags, text());
-    }
-};
-
-// The grey strip across the top of the button bar, inside a lowered bevel.
-class BevelStrip : public QWidget {
-  public:
-    using QWidget::QWidget;
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const QRect box = rect();
-        painter.fillRect(box, kStripGrey);
-        painter.setPen(QColor(128, 128, 128));
-        painter.drawLine(box.topLeft(), box.topRight());
-        painter.drawLine(box.topLeft(), box.bottomLeft());
-        painter.setPen(Qt::white);
-        painter.drawLine(box.bottomLeft(), box.bottomRight());
-        painter.drawLine(box.topRight(), box.bottomRight());
-    }
-};
-
-
-// Centres its window at its first showing and again when the frame first shows up around it.
-class FirstShowCentring : public QObject {
-  public:
-    explicit FirstShowCentring(QWidget* window) : QObject(window), window_(window) {
-        window->installEventFilter(this);
-    }
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        switch (event->type()) {
-            case QEvent::Show:
-                if (!shown_) centre();
-                shown_ = true;
-                break;
-            case QEvent::Move:
-            case QEvent::WindowActivate:
-                if (shown_ && Framed(frameMargins())) {
-                    window_->removeEventFilter(this);
-                    centre();
-                    deleteLater();
-                }
-                break;
-            default:
-                break;
-        }
-        return false;
-    }
-
-  private:
-    // While the window manager is still building the frame, the margins read from it can be
-    // anything (a 1-pixel frame gives negative ones).
-    static bool Framed(const QMargins& margins) {
-        return !margins.isNull() && margins.left() >= 0 && margins.top() >= 0 &&
-               margins.right() >= 0 && margins.bottom() >= 0;
-    }
-
-    QMargins frameMargins() const {
-        const QWindow* handle = window_->windowHandle();
-        return handle != nullptr ? handle->frameMargins() : QMargins();
-    }
-
-    // Placed by the frame's corner, from the window's fixed size and the frame's margins:
-    // while the window manager is still framing the window, its geometry is not to be trusted.
-    void centre() {
-        QWindow* handle = window_->windowHandle();
-        QScreen* screen = window_->screen();
-        if (handle == nullptr || screen == nullptr) return;
-        QRect whole(QPoint(), window_->size().grownBy(frameMargins()));
-        whole.moveCenter(screen->availableGeometry().center());
-        handle->setFramePosition(whole.topLeft());
-    }
-
-    QWidget* window_;
-    bool shown_ = false;
-};
 
 QFont BoldWindowFont() {
     QFont font = WindowFont();
@@ -154,34 +53,6 @@ QFont BoldWindowFont() {
 }
 
 }  // namespace
-
-void KeepCentredOnFirstShow(QWidget* window) {
-    // Placed before it exists, the window is placed by its frame's corner from the start (the
-    // window manager is told so), which the later centring relies on.
-    if (const QScreen* screen = window->screen()) {
-        window->move(screen->availableGeometry().center() -
-                     QPoint(window->width() / 2, window->height() / 2));
-    }
-    new FirstShowCentring(window);
-}
-
-QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left, int top,
-                  bool bold) {
-    auto* label = new QLabel(text, page);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(bold ? BoldLabelFont() : WindowFont());
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->adjustSize();
-    label->move(left, top);
-    return label;
-}
-
-void AlignWithFieldText(QLabel* label, const QLineEdit& field) {
-    const int below = field.y() + TextBaseline(field) - label->y() - label->fontMetrics().ascent();
-    label->setContentsMargins(0, std::max(below, 0), 0, 0);
-    if (below < 0) label->move(label->x(), label->y() + below);
-    label->adjustSize();
-}
 
 // Must run after QApplication has taken the environment's locale (see above).
 Q_COREAPP_STARTUP_FUNCTION(UseDotDecimalSeparator)

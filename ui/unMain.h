@@ -48,18 +48,6 @@ partory::RunState& MainRunState();
 void PumpEvents();
 // Puts a text tidied by a settings check back into its field.
 void WriteBack(QLineEdit* field, const std::string& tidied);
-// A label of a page, sized to its text: bold 13-pixel or the window's font.
-QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left, int top,
-                  bool bold);
-
-// Centres `window` on the desktop, title bar and border included, when it first shows, and
-// once more when a window manager has put its frame around it (the frame's size is unknown
-// until then). Later showings and moves by the user are left alone.
-void KeepCentredOnFirstShow(QWidget* window);
-
-// Lowers the text of a label that stands beside a field onto the baseline of the field's text;
-// the label keeps its place.
-void AlignWithFieldText(QLabel* label, const QLineEdit& field);
 
 class TfmMain : public QWidget {
     Q_OBJECT

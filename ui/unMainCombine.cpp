@@ -16,6 +16,7 @@
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
 #include "widgets/image_button.h"
+#include "widgets/page_labels.h"
 
 namespace {
 

@@ -24,6 +24,7 @@
 #include "user_dialogs.h"
 #include "widgets/browse_edit.h"
 #include "widgets/image_button.h"
+#include "widgets/page_labels.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QStyle>
-#include <QStyleOptionFrame>
 #include <QToolButton>
 
 namespace {
@@ -23,22 +22,6 @@ QString PictureOf(BrowseEdit::Kind kind) {
 }
 
 }  // namespace
-
-int TextBaseline(const QLineEdit& edit) {
-    QStyleOptionFrame panel;
-    panel.initFrom(&edit);
-    panel.rect = edit.rect();
-    panel.lineWidth =
-        edit.hasFrame() ? edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, &edit) : 0;
-    panel.midLineWidth = 0;
-    panel.state |= QStyle::State_Sunken;
-    const QRect room = edit.style()
-                           ->subElementRect(QStyle::SE_LineEditContents, &panel, &edit)
-                           .marginsRemoved(edit.textMargins());
-    const QFontMetrics metrics(edit.font());
-    const int top = room.y() + (room.height() - metrics.height() + 1) / 2;
-    return top + metrics.ascent();
-}
 
 BrowseEdit::BrowseEdit(Kind kind, QWidget* parent)
     : QLineEdit(parent), kind_(kind), button_(new QToolButton(this)) {

@@ -4,10 +4,6 @@
 
 class QToolButton;
 
-// Where a single-line edit draws its text: the y of the baseline, in the edit's coordinates, as
-// its paint event places a line of its font in the middle of the room inside the frame.
-int TextBaseline(const QLineEdit& edit);
-
 // A single-line edit with an 18-pixel browse button at its right end. A double-click in the
 // edit or a click on the button asks its owner to open the dialog (browseRequested); the
 // owner's handler opens it, so Ctrl+O and Ctrl+S can reach the same handler.
