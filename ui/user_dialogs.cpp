@@ -8,10 +8,15 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <algorithm>
+
+#include "fonts.h"
 
 namespace {
 
@@ -24,6 +29,17 @@ QString WithLineBreaks(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
+}
+
+// A message box wraps its text at blanks only and grows with its longest word up to the
+// screen's width, then cuts it: a long name without a blank is broken into lines short enough
+// for the box's usual width, so that all of it can be read.
+QString FitWithinScreen(const QString& text, const QMessageBox& box) {
+    const QScreen* screen = box.screen() != nullptr ? box.screen() : QGuiApplication::primaryScreen();
+    const int screenWidth = screen != nullptr ? screen->availableGeometry().width() : 640;
+    // Qt's own wrap width for a message box, less the icon and the margins beside the text.
+    const int width = std::max(120, std::min(screenWidth / 2, 500) - 100);
+    return BreakWordsWiderThan(text, box.font(), width);
 }
 
 // The folder dialog opens on the folder's parent with the folder highlighted; a folder that
@@ -70,7 +86,8 @@ class QtDialogs final : public UserDialogs {
                 defaultButton = QMessageBox::Yes;
                 break;
         }
-        QMessageBox box(icon, kTitle, WithLineBreaks(text), buttons, parent);
+        QMessageBox box(icon, kTitle, QString(), buttons, parent);
+        box.setText(FitWithinScreen(WithLineBreaks(text), box));
         // File names in messages are shown as they are, never read as markup.
         box.setTextFormat(Qt::PlainText);
         box.setDefaultButton(defaultButton);
