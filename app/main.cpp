@@ -10,11 +10,12 @@
 int main(int argc, char* argv[]) {
     // The window is laid out in pixels for 96 dots per inch and is not rescaled; Qt 6 would
     // otherwise scale it by the screen's dpi. An explicit setting in the environment wins.
-    if (!qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING")) {
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    }
-    ChooseLeanEventLoop();
+    OwnEnvironment own;
+    own.setUnlessSet("QT_ENABLE_HIGHDPI_SCALING", "0");
+    ChooseLeanEventLoop(own);
     QApplication application(argc, argv);
+    // Qt has read them; a browser started from the About link must not run unscaled.
+    own.takeBack();
     // The application title. Only the name is set: a display name would be appended by Qt to
     // every other window's caption (" About" would read " About - Partory").
     QApplication::setApplicationName(QStringLiteral("Partory"));
