@@ -4,6 +4,7 @@
 #include <QIcon>
 
 #include "event_pump.h"
+#include "exit_signals.h"
 #include "fonts.h"
 #include "unMain.h"
 
@@ -25,6 +26,7 @@ int main(int argc, char* argv[]) {
     InstallFontSubstitutes();
 
     TfmMain fmMain;
+    CloseOnTerminationSignals(fmMain);
     fmMain.show();
     return application.exec();
 }

@@ -11,11 +11,10 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <algorithm>
 
+#include "dialog_state_folder.h"
 #include "fonts.h"
 
 namespace {
@@ -63,8 +62,10 @@ void OpenOnFolder(QFileDialog& dialog, const QString& folder) {
 }
 
 // Qt's own dialog on every desktop: it behaves as this program expects (hidden files, the
-// highlighted folder) and keeps its state where KeepDialogStateInThisRun puts it.
+// highlighted folder) and keeps its state in the private folder of this run, made now if it is
+// not there yet (a dialog constructed earlier saves its state when it is destroyed).
 void UseOwnDialog(QFileDialog& dialog) {
+    MakeDialogStateFolder();
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
 }
 
@@ -96,6 +97,7 @@ class QtDialogs final : public UserDialogs {
     }
 
     QString openFile(QWidget* parent) override {
+        MakeDialogStateFolder();
         QFileDialog dialog(parent);
         UseOwnDialog(dialog);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -113,6 +115,7 @@ class QtDialogs final : public UserDialogs {
     }
 
     QString saveFile(QWidget* parent) override {
+        MakeDialogStateFolder();
         QFileDialog dialog(parent);
         UseOwnDialog(dialog);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -126,6 +129,7 @@ class QtDialogs final : public UserDialogs {
     }
 
     QString browseFolder(QWidget* parent, const QString& startFolder) override {
+        MakeDialogStateFolder();
         QFileDialog dialog(parent);
         UseOwnDialog(dialog);
         dialog.setFileMode(QFileDialog::Directory);
@@ -165,25 +169,6 @@ int RunModal(QDialog& dialog) {
     }
     return result;
 }
-
-void KeepDialogStateInThisRun() {
-    static QTemporaryDir* folder = nullptr;
-    if (folder != nullptr) return;
-    folder = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/partory-XXXXXX"));
-    // Without a temporary folder of its own the state is kept nowhere: no folder can be made
-    // below /dev/null, and a fixed name in the shared temporary folder could be another's.
-    const QString path = folder->isValid() ? folder->path() : QStringLiteral("/dev/null/partory");
-    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
-        QSettings::setPath(format, QSettings::UserScope, path + QStringLiteral("/user"));
-        QSettings::setPath(format, QSettings::SystemScope, path + QStringLiteral("/system"));
-    }
-    qAddPostRoutine([] {
-        delete folder;
-        folder = nullptr;
-    });
-}
-
-Q_COREAPP_STARTUP_FUNCTION(KeepDialogStateInThisRun)
 
 void ApplyAnyFileFilter(QFileDialog& dialog) {
     dialog.setNameFilter(kAnyFileFilter);

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "dialog_state_folder.h"
 #include "fonts.h"
 #include "scripted_dialogs.h"
 #include "unAbout.h"
@@ -529,8 +530,16 @@ void TestDialogs::dialogStateStaysInThisRun() {
 
     WhenModalShown([](QWidget* modal) { modal->close(); });
     QVERIFY(Dialogs().openFile(nullptr).isEmpty());
-    // The dialog did keep its state, in this run's own place.
-    QTRY_VERIFY(QFileInfo::exists(kept));
+    // The dialog did keep its state, in this run's own place: a folder of this user's only.
+    const QString folder = DialogStateFolder();
+    QVERIFY(!folder.isEmpty());
+    QCOMPARE(QFileInfo(folder).permissions() & ~(QFile::ReadOwner | QFile::WriteOwner |
+                                                 QFile::ExeOwner | QFile::ReadUser |
+                                                 QFile::WriteUser | QFile::ExeUser),
+             QFile::Permissions());
+    const QString keptNow = QSettings(QSettings::UserScope, "QtProject").fileName();
+    QVERIFY2(keptNow.startsWith(folder + "/"), qPrintable(keptNow));
+    QTRY_VERIFY(QFileInfo::exists(keptNow));
     const QFileInfo after(userState);
     QCOMPARE(after.exists(), before.exists());
     if (after.exists()) QCOMPARE(after.lastModified(), beforeTime);
