@@ -27,7 +27,7 @@ test: build
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARTORY_WINDOW=ON
 	cmake --build build-bench -j $(JOBS) --target partory_bench
-	./build-bench/bench/partory_bench
+	dbus-run-session -- ./build-bench/bench/partory_bench
 
 sanitize: deps
 	cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARTORY_SANITIZE=ON

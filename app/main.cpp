@@ -4,17 +4,19 @@
 #include <QIcon>
 
 #include "event_pump.h"
+#include "exit_signals.h"
 #include "fonts.h"
 #include "unMain.h"
 
 int main(int argc, char* argv[]) {
     // The window is laid out in pixels for 96 dots per inch and is not rescaled; Qt 6 would
     // otherwise scale it by the screen's dpi. An explicit setting in the environment wins.
-    if (!qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING")) {
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    }
-    ChooseLeanEventLoop();
+    OwnEnvironment own;
+    own.setUnlessSet("QT_ENABLE_HIGHDPI_SCALING", "0");
+    ChooseLeanEventLoop(own);
     QApplication application(argc, argv);
+    // Qt has read them; a browser started from the About link must not run unscaled.
+    own.takeBack();
     // The application title. Only the name is set: a display name would be appended by Qt to
     // every other window's caption (" About" would read " About - Partory").
     QApplication::setApplicationName(QStringLiteral("Partory"));
@@ -24,6 +26,7 @@ int main(int argc, char* argv[]) {
     InstallFontSubstitutes();
 
     TfmMain fmMain;
+    CloseOnTerminationSignals(fmMain);
     fmMain.show();
     return application.exec();
 }

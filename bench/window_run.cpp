@@ -358,8 +358,10 @@ int main(int argc, char* argv[]) {
         std::printf("%.6f\n", EngineJob(mode, argv));
         return 0;
     }
-    ChooseLeanEventLoop();  // as the program does
+    OwnEnvironment own;
+    ChooseLeanEventLoop(own);  // as the program does
     QApplication application(argc, argv);
+    own.takeBack();
     InstallFontSubstitutes();
     if (mode == "divide" && argc == 6) {
         Window window;

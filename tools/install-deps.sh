@@ -7,7 +7,8 @@ packages=(
     libgtest-dev libgmock-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-liberation
-    xvfb openbox xdotool x11-utils x11-xserver-utils libx11-dev python3
+    xvfb xauth openbox xdotool x11-utils x11-xserver-utils libx11-dev python3
+    dbus-daemon
     clang libclang-rt-14-dev strace
     desktop-file-utils appstream dpkg-dev debootstrap
 )

@@ -15,6 +15,6 @@ void QtEventPump::KeepAlive() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void ChooseLeanEventLoop() {
-    if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
+void ChooseLeanEventLoop(OwnEnvironment& own) {
+    own.setUnlessSet("QT_NO_GLIB", "1");
 }

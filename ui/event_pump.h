@@ -1,5 +1,6 @@
 #pragma once
 
+#include "own_environment.h"
 #include "partory/run_control.h"
 
 // The window's event loop as a job sees it: a full pump after each unit of work and while
@@ -16,4 +17,4 @@ class QtEventPump : public partory::EventPump {
 // Picks Qt's own event loop over GLib's for this process; must run before the application
 // object exists. A job pumps once after every part, and an empty pass of Qt's loop costs about
 // half of GLib's. An explicit QT_NO_GLIB in the environment wins.
-void ChooseLeanEventLoop();
+void ChooseLeanEventLoop(OwnEnvironment& own);

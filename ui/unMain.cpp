@@ -8,7 +8,9 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QRadioButton>
+#include <QStyleHints>
 #include <QTimer>
 #include <clocale>
 
@@ -293,6 +295,12 @@ QAction* TfmMain::menuItemForKey(const QKeyEvent& key) const {
 
 bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+        type == QEvent::MouseButtonDblClick) {
+        lastInputStamp_ = static_cast<QMouseEvent*>(event)->timestamp();
+        lastInputSeen_.start();
+        return false;
+    }
     if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr || widget->window() != this) return false;
@@ -338,11 +346,21 @@ void TfmMain::closeEvent(QCloseEvent* event) {
 void TfmMain::showInNextSlot(ImageButton* button) {
     button->move(btnNext->x(), button->y());
     button->show();
+    slotChanged(button);
 }
 
 void TfmMain::showInBackSlot(ImageButton* button) {
     button->move(btnBack->x(), button->y());
     button->show();
+    slotChanged(button);
+}
+
+void TfmMain::slotChanged(ImageButton* button) {
+    // Without a mouse event seen yet, no press can be the second half of a double-click.
+    if (!lastInputSeen_.isValid()) return;
+    const quint64 now = lastInputStamp_ + quint64(lastInputSeen_.elapsed());
+    button->refuseMousePressesBefore(
+        now + quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval()));
 }
 
 void TfmMain::FormActivate() {
@@ -417,6 +435,7 @@ void TfmMain::btnNextClick() {
             list->setFocus();
         }
         btnNext->setText(QStringLiteral("Start"));
+        slotChanged(btnNext);
         btnBack->setEnabled(true);
         PumpEvents();
         return;
@@ -438,6 +457,7 @@ void TfmMain::backAction() {
     movie_arrows->stop();
     movie_intro->start();
     btnNext->setText(QStringLiteral("Next"));
+    slotChanged(btnNext);
     btnBack->setEnabled(false);
     focusShownPage();
     PumpEvents();
@@ -454,8 +474,8 @@ void TfmMain::btnStartOverClick() {
     backAction();
     btnBack->setEnabled(false);
     btnNext->setEnabled(true);
-    btnBack->show();
-    btnNext->show();
+    showInBackSlot(btnBack);
+    showInNextSlot(btnNext);
     PumpEvents();
 }
 

@@ -15,6 +15,7 @@
 // page flow, hidden menu), unMainJob.cpp (progress and completion pages, the job run),
 // unMainDivide.cpp and unMainCombine.cpp (the two settings pages).
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPixmap>
 #include <QString>
@@ -242,6 +243,10 @@ class TfmMain : public QWidget {
     // Button-bar slots: a button standing in a slot takes the slot's left edge.
     void showInNextSlot(ImageButton* button);
     void showInBackSlot(ImageButton* button);
+    // The button in a slot has just changed (another one, or another caption): for the
+    // double-click time from now, mouse presses do not press it, as they were aimed at the
+    // button that stood there before (the second press of a double-click above all).
+    void slotChanged(ImageButton* button);
 
     // Whenever a page has been hidden: the keyboard goes to the page now shown (the checked task
     // button) or to the window itself, never stays in a field of the hidden page.
@@ -264,4 +269,8 @@ class TfmMain : public QWidget {
     bool activated_ = false;
     bool jobRunning_ = false;
     bool closePending_ = false;
+    // The stamp of the last mouse press or release seen, and the time since it was seen: the
+    // input events' own clock, read now.
+    quint64 lastInputStamp_ = 0;
+    QElapsedTimer lastInputSeen_;
 };

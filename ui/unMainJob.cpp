@@ -129,9 +129,8 @@ void TfmMain::EnterProgressPage() {
 
 void TfmMain::btnPauseClick() {
     partory::PauseJob(MainRunState());
-    btnContinue->move(btnNext->x(), btnContinue->y());
     btnPause->hide();
-    btnContinue->show();
+    showInNextSlot(btnContinue);
     movie_process->stop();
     lblProcessStatus->setText(kPausedText);
     lblProcessStatus->adjustSize();
@@ -140,9 +139,8 @@ void TfmMain::btnPauseClick() {
 
 void TfmMain::btnContinueClick() {
     partory::ResumeJob(MainRunState());
-    btnPause->move(btnNext->x(), btnPause->y());
     btnContinue->hide();
-    btnPause->show();
+    showInNextSlot(btnPause);
     movie_process->start();
     lblProcessStatus->setText(kPleaseWait);
     lblProcessStatus->adjustSize();

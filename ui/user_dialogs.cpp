@@ -8,10 +8,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
-#include <QSettings>
-#include <QTemporaryDir>
+#include <QScreen>
 #include <QUrl>
+#include <algorithm>
+
+#include "dialog_state_folder.h"
+#include "fonts.h"
 
 namespace {
 
@@ -24,6 +28,17 @@ QString WithLineBreaks(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
+}
+
+// A message box wraps its text at blanks only and grows with its longest word up to the
+// screen's width, then cuts it: a long name without a blank is broken into lines short enough
+// for the box's usual width, so that all of it can be read.
+QString FitWithinScreen(const QString& text, const QMessageBox& box) {
+    const QScreen* screen = box.screen() != nullptr ? box.screen() : QGuiApplication::primaryScreen();
+    const int screenWidth = screen != nullptr ? screen->availableGeometry().width() : 640;
+    // Qt's own wrap width for a message box, less the icon and the margins beside the text.
+    const int width = std::max(120, std::min(screenWidth / 2, 500) - 100);
+    return BreakWordsWiderThan(text, box.font(), width);
 }
 
 // The folder dialog opens on the folder's parent with the folder highlighted; a folder that
@@ -47,8 +62,10 @@ void OpenOnFolder(QFileDialog& dialog, const QString& folder) {
 }
 
 // Qt's own dialog on every desktop: it behaves as this program expects (hidden files, the
-// highlighted folder) and keeps its state where KeepDialogStateInThisRun puts it.
+// highlighted folder) and keeps its state in the private folder of this run, made now if it is
+// not there yet (a dialog constructed earlier saves its state when it is destroyed).
 void UseOwnDialog(QFileDialog& dialog) {
+    MakeDialogStateFolder();
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
 }
 
@@ -70,7 +87,8 @@ class QtDialogs final : public UserDialogs {
                 defaultButton = QMessageBox::Yes;
                 break;
         }
-        QMessageBox box(icon, kTitle, WithLineBreaks(text), buttons, parent);
+        QMessageBox box(icon, kTitle, QString(), buttons, parent);
+        box.setText(FitWithinScreen(WithLineBreaks(text), box));
         // File names in messages are shown as they are, never read as markup.
         box.setTextFormat(Qt::PlainText);
         box.setDefaultButton(defaultButton);
@@ -79,6 +97,7 @@ class QtDialogs final : public UserDialogs {
     }
 
     QString openFile(QWidget* parent) override {
+        MakeDialogStateFolder();
         QFileDialog dialog(parent);
         UseOwnDialog(dialog);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -96,6 +115,7 @@ class QtDialogs final : public UserDialogs {
     }
 
     QString saveFile(QWidget* parent) override {
+        MakeDialogStateFolder();
         QFileDialog dialog(parent);
         UseOwnDialog(dialog);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -109,6 +129,7 @@ class QtDialogs final : public UserDialogs {
     }
 
     QString browseFolder(QWidget* parent, const QString& startFolder) override {
+        MakeDialogStateFolder();
         QFileDialog dialog(parent);
         UseOwnDialog(dialog);
         dialog.setFileMode(QFileDialog::Directory);
@@ -148,25 +169,6 @@ int RunModal(QDialog& dialog) {
     }
     return result;
 }
-
-void KeepDialogStateInThisRun() {
-    static QTemporaryDir* folder = nullptr;
-    if (folder != nullptr) return;
-    folder = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/partory-XXXXXX"));
-    // Without a temporary folder of its own the state is kept nowhere: no folder can be made
-    // below /dev/null, and a fixed name in the shared temporary folder could be another's.
-    const QString path = folder->isValid() ? folder->path() : QStringLiteral("/dev/null/partory");
-    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
-        QSettings::setPath(format, QSettings::UserScope, path + QStringLiteral("/user"));
-        QSettings::setPath(format, QSettings::SystemScope, path + QStringLiteral("/system"));
-    }
-    qAddPostRoutine([] {
-        delete folder;
-        folder = nullptr;
-    });
-}
-
-Q_COREAPP_STARTUP_FUNCTION(KeepDialogStateInThisRun)
 
 void ApplyAnyFileFilter(QFileDialog& dialog) {
     dialog.setNameFilter(kAnyFileFilter);

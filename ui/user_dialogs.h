@@ -40,11 +40,6 @@ void ApplyAnyFileFilter(QFileDialog& dialog);
 // no completion list or other popup of it stays on screen, now or later.
 int RunModal(QDialog& dialog);
 
-// Points the file dialogs' saved state (history, last folder, view) at a private folder of
-// this run, removed when the program ends, so that no run reads or writes the user's
-// configuration. Runs by itself when the application object is created.
-void KeepDialogStateInThisRun();
-
 // The dialogs in use; Qt's unless a test installed its own.
 UserDialogs& Dialogs();
 // nullptr restores Qt's.

@@ -85,8 +85,12 @@ class DivideJob {
             // test before the part's first block sees what a test before every block would.
             if (state_.CancelRequested) {
                 TakeCancelStep(state_);
-            } else if (!(block_ ? WriteFromBlocks(size) : slices_.Copy(source_, part_, size) >= 0)) {
-                return false;
+            } else {
+                const std::int64_t copied =
+                    block_ ? WriteFromBlocks(size) : slices_.Copy(source_, part_, size);
+                // A source that ends before the size it had at the start was read has been cut
+                // by someone else: the parts would miss its data, so that is a failed read.
+                if (copied < std::min(size, n - (p - 1) * size)) return false;
             }
 
             const FileHandle part = part_;
@@ -108,14 +112,14 @@ class DivideJob {
     }
 
     // Writes the next `size` bytes of the source (fewer at its end) to the part, reading the
-    // source a block at a time.
-    bool WriteFromBlocks(std::int64_t size) {
+    // source a block at a time. The bytes written, or -1 on failure.
+    std::int64_t WriteFromBlocks(std::int64_t size) {
         std::int64_t inPart = 0;
         while (inPart < size) {
             if (blockAt_ == blockHeld_) {
                 if (sourceEnded_) break;
                 const std::int64_t got = files_.Read(source_, block_.get(), kBlockSize);
-                if (got < 0) return false;
+                if (got < 0) return -1;
                 // Fewer bytes than asked for means the source has ended.
                 sourceEnded_ = got < kBlockSize;
                 blockAt_ = 0;
@@ -123,11 +127,11 @@ class DivideJob {
                 if (got == 0) break;
             }
             const std::int64_t take = std::min(size - inPart, blockHeld_ - blockAt_);
-            if (!files_.Write(part_, block_.get() + blockAt_, take)) return false;
+            if (!files_.Write(part_, block_.get() + blockAt_, take)) return -1;
             blockAt_ += take;
             inPart += take;
         }
-        return true;
+        return inPart;
     }
 
     // Creates the part file or empties the one that has its name, unless that is the source

@@ -57,6 +57,16 @@ def task_page(s):
     s.wait_for(lambda: s.page() == "divide", 5, "the About window to be painted")
     s.shot("about_window")
     ax, ay = s.window_origin(about)
+    # The link starts the browser opener without the settings the program made for itself.
+    s.xdo("mousemove", ax + ABOUT_LINK[0], ay + ABOUT_LINK[1], "click", 1)
+    s.wait_for(lambda: os.path.exists(s.opener_log), 10, "the browser opener to start")
+    opened = read(s.opener_log).decode()
+    for own in ("QT_NO_GLIB", "QT_ENABLE_HIGHDPI_SCALING"):
+        if ("\n%s=" % own) in "\n" + opened:
+            raise Failure("the browser opener was started with %s set" % own)
+    if not opened.startswith("ARGS=http://www.partory-app.org"):
+        raise Failure("the browser opener was not given the address: " + opened.split("\n")[0])
+    time.sleep(0.6)  # the next click is no second half of a double-click
     s.xdo("mousemove", ax + ABOUT_PANEL_SPOT[0], ay + ABOUT_PANEL_SPOT[1], "click", 1)
     s.wait_dialog_gone(about, "the About window")
     s.expect_page("divide")
@@ -142,14 +152,18 @@ def pause_continue_cancel(s):
     s.key("End")
     s.shot("divide_ten_bytes")
 
-    # Start, and Pause in the same slot while the parts are being written.
-    s.click_twice_apart(NEXT_SLOT, 0.15)
+    # Start, then a double-click on Pause, in the same slot, while the parts are being
+    # written: one click, so the job pauses. The first press comes after the double-click time,
+    # as a press sooner after Pause took the slot is taken for one aimed at Start.
+    s.click(NEXT_SLOT)
+    time.sleep(0.6)
+    s.click(NEXT_SLOT, repeat=2)
     first = s.wait_paused(parts)
     s.type_text("XYZ")  # changes no setting: the job after the next one shows it
     s.shot("paused")
     if not 0 < first < MANY_PARTS:
         raise Failure("paused after %d parts" % first)
-    s.click_twice_apart(NEXT_SLOT, 0.1)  # Continue, and Pause again
+    s.click_twice_apart(NEXT_SLOT, 0.6)  # Continue, and Pause again
     second = s.wait_paused(parts)
     if second <= first:
         raise Failure("Continue did not run the job on (%d, then %d parts)" % (first, second))
@@ -194,7 +208,7 @@ def close_during_job(s):
     s.expect_page("divide")
     s.replace_field(ED_TO_FOLDER, parts)
     s.shot("divide_for_close")
-    s.click_twice_apart(NEXT_SLOT, 0.15)  # Start, and Pause
+    s.click_twice_apart(NEXT_SLOT, 0.6)  # Start, and Pause
     s.wait_paused(parts)
     # The close button (through the window manager's Alt+F4) while the job runs: the
     # window stays, the job waits for Continue as before.
@@ -217,3 +231,56 @@ def close_during_job(s):
     # The keys typed on the progress and completion pages of the last divide changed nothing.
     s.check_parts(parts, lambda p: "MANY_BIN_%d" % p, source, 10, MANY_PARTS)
     log("the program ended after writing all %d parts" % MANY_PARTS)
+
+
+def double_clicks(s):
+    """A double-click on a slot of the button bar is one click: its second press does not
+    press the button that has just taken the slot."""
+    source = pattern(3, 1000)
+    source_path = s.write_file("dbl.bin", source)
+    parts = os.path.join(s.work, "parts_dbl")
+    # A folder in the place of the first part: the job fails at once.
+    os.makedirs(os.path.join(parts, "dbl_1"))
+
+    s.start_partory()
+    s.wait_for(lambda: s.active() == s.main, 10, "the main window to be active")
+    s.expect_page("task")
+    task = s.checked_task()
+    s.click(NEXT_SLOT, repeat=2)  # Next, not Start on the settings page
+    s.expect_page("divide")
+    time.sleep(1.0)
+    s.expect_nothing_but_the_main_window()
+    s.shot("double_click_next")
+    s.click(BACK_SLOT, repeat=2)  # Back, and nothing on the disabled Back
+    s.expect_page("task")
+    s.click(NEXT_SLOT)
+    s.expect_page("divide")
+
+    s.replace_field(ED_FROM_FILE, source_path)
+    s.replace_field(ED_TO_FOLDER, parts)
+    s.replace_field(ED_DIVIDE_BYTES, "100")
+    s.key("Tab")
+    s.replace_field(ED_NEW_NAMES, "dbl_[COUNTER]")
+    s.click(NEXT_SLOT, repeat=2)  # Start, not Finish on the completion page
+    s.expect_page("done-error")
+    time.sleep(1.0)
+    if s.app.poll() is not None:
+        raise Failure("the program ended: the second press reached Finish")
+    s.expect_page("done-error")
+    s.shot("double_click_start_failing_job")
+
+    s.click(BTN_START_OVER, repeat=2)  # the task page with the task last chosen
+    s.expect_page("task")
+    time.sleep(0.5)
+    if s.checked_task() != task:
+        raise Failure("the start-over double-click switched the task")
+    s.shot("double_click_start_over")
+    # Both presses on the animation are still its own double-click.
+    time.sleep(0.6)
+    s.click(MOVIE_INTRO, repeat=2)
+    s.wait_for(lambda: s.checked_task() not in (task, None), 5, "the task to switch")
+    time.sleep(0.6)
+    s.click(MOVIE_INTRO, repeat=2)
+    s.wait_for(lambda: s.checked_task() == task, 5, "the task to switch back")
+    s.stop(s.app)
+    s.app = None

@@ -44,8 +44,9 @@ ED_SAVE_COMBINED = (123 + 200, PAGE_TOP + 192 + 10)
 BTN_START_OVER = (127 + 156, PAGE_TOP + 162 + 14)
 LBL_DONE = (123, PAGE_TOP + 59, 313, 16)
 
-# About window: a spot on its panel, away from the link.
+# About window: a spot on its panel, away from the link; the link.
 ABOUT_PANEL_SPOT = (20, 75)
+ABOUT_LINK = (86 + 30, 48 + 7)
 
 
 class Failure(Exception):
@@ -182,6 +183,7 @@ class Suite:
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             preexec_fn=die_with_parent)
         self.children.append(xvfb)
+        self.xvfb = xvfb
         os.close(write_end)
         number = b""
         deadline = time.monotonic() + 20
@@ -211,6 +213,16 @@ class Suite:
             "LC_ALL": "C.UTF-8",
         })
         env.pop("XAUTHORITY", None)
+        # A stand-in browser opener that writes down the environment it was started with.
+        tools = os.path.join(self.work, "bin")
+        os.makedirs(tools)
+        self.opener_log = os.path.join(self.work, "xdg-open.env")
+        opener = os.path.join(tools, "xdg-open")
+        with open(opener, "w") as out:
+            out.write('#!/bin/sh\n{ echo "ARGS=$*"; env; } > "%s.part" && mv "%s.part" "%s"\n'
+                      % ((self.opener_log,) * 3))
+        os.chmod(opener, 0o755)
+        env["PATH"] = tools + os.pathsep + env.get("PATH", "/usr/bin:/bin")
         self.env = env
         log("X server on display %s" % self.display)
 
@@ -346,8 +358,10 @@ class Suite:
         x, y = self.screen_point(point)
         # A click on the spot of the last one, within the double-click time, would be taken
         # for the second half of a double-click.
+        # A press on a slot of the button bar within that time after its button changed
+        # (mostly by the last click) is refused, as the second half of a double-click would be.
         last_spot, last_time = self.last_click
-        if last_spot == (x, y):
+        if last_spot == (x, y) or point in (NEXT_SLOT, BACK_SLOT):
             time.sleep(max(0.0, last_time + 0.6 - time.monotonic()))
         # No --sync: this xdotool waits many seconds for a move to the spot the pointer is on.
         # The move and the clicks go down one connection in order, so none is needed.
@@ -358,7 +372,9 @@ class Suite:
         """Two clicks on one spot with a pause between, in one go, so that the second lands
         while the handler of the first is still running."""
         x, y = self.screen_point(point)
+        time.sleep(max(0.0, self.last_click[1] + 0.6 - time.monotonic()))
         self.xdo("mousemove", x, y, "click", 1, "sleep", pause_seconds, "click", 1)
+        self.last_click = ((x, y), time.monotonic())
 
     def key(self, *keys):
         self.xdo("key", *keys)

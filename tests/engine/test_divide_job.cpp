@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 
 #include "faulty_file_layer.h"
@@ -370,6 +371,75 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"WriteFailsAfterSomeBytes", FileOp::Write, 2, 300, 300},
                       FaultCase{"CloseFails", FileOp::Close, 2, 0, 1024}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.label; });
+
+// A source cut short by another program while it is divided: the parts already written stay,
+// the part being written keeps what was read, and nothing after it is made.
+struct ShrinkCase {
+    const char* label;
+    std::size_t sourceSize;
+    double partKbytes;
+    std::int64_t endsAfter;                 // bytes readable before the early end of the file
+    std::vector<std::size_t> partSizes;     // what the parts hold afterwards
+};
+
+void PrintTo(const ShrinkCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
+class DivideShrunkSource : public DivideJobTest,
+                           public ::testing::WithParamInterface<ShrinkCase> {};
+
+TEST_P(DivideShrunkSource, IsTheDivisionErrorAndKeepsWhatWasWritten) {
+    const ShrinkCase& c = GetParam();
+    const std::string data = PatternBytes(c.sourceSize);
+    WriteFile(source, data);
+    FaultyFileLayer files;
+    files.EndFilesAfter(c.endsAfter);
+
+    Run(Settings(c.partKbytes, SizeUnit::Kbytes), pump, files);
+
+    ExpectDivisionError();
+    std::size_t offset = 0;
+    for (std::size_t p = 1; p <= c.partSizes.size(); ++p) {
+        EXPECT_EQ(ReadFile(Part(p)), data.substr(offset, c.partSizes[p - 1])) << "part " << p;
+        offset += c.partSizes[p - 1];
+    }
+    EXPECT_EQ(FilesInOut(), c.partSizes.size());
+    EXPECT_EQ(files.openHandles(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EarlyEnd, DivideShrunkSource,
+    ::testing::Values(
+        // Small parts, read a block at a time.
+        ShrinkCase{"BlocksEndInsidePartTwo", 2560, 1, 1500, {1024, 476}},
+        ShrinkCase{"BlocksEndOnAPartBoundary", 2560, 1, 2048, {1024, 1024, 0}},
+        ShrinkCase{"BlocksEndOneByteShort", 2560, 1, 2559, {1024, 1024, 511}},
+        // Large parts, copied in slices.
+        ShrinkCase{"SlicesEndInsidePartTwo", 300000, 200, 250000, {204800, 45200}},
+        ShrinkCase{"SlicesEndInsidePartOne", 300000, 200, 100000, {100000}},
+        ShrinkCase{"SlicesEndOneByteShort", 300000, 200, 299999, {204800, 95199}}),
+    [](const ::testing::TestParamInfo<ShrinkCase>& info) { return info.param.label; });
+
+TEST_F(DivideJobTest, SourceThatGrowsIsDividedAtTheSizeItHadAtTheStart) {
+    const std::string data = PatternBytes(300000);
+    WriteFile(source, data);
+    FaultyFileLayer files;
+    // Another program appends to the source while its first part is copied.
+    bool grown = false;
+    files.SetBeforeCopy([&](std::int64_t) {
+        if (!grown) std::ofstream(source, std::ios::binary | std::ios::app) << std::string(5000, 'x');
+        grown = true;
+    });
+
+    Run(Settings(200, SizeUnit::Kbytes), pump, files);
+
+    EXPECT_TRUE(state.Succeeded);
+    EXPECT_EQ(state.ResultText, "2 file(s) sucessfully created!");
+    EXPECT_EQ(ReadFile(Part(1)), data.substr(0, 204800));
+    EXPECT_EQ(ReadFile(Part(2)).substr(0, 95200), data.substr(204800));
+    EXPECT_EQ(FilesInOut(), 2u);
+}
 
 TEST_F(DivideJobTest, SourceCloseFailingAfterTheLastPartIsNoSuccess) {
     const std::string data = PatternBytes(2048);

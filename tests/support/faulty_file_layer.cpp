@@ -83,7 +83,9 @@ std::optional<FileStatus> FaultyFileLayer::StatusOfPath(const std::string& path)
 
 std::int64_t FaultyFileLayer::Read(FileHandle file, void* buffer, std::int64_t count) {
     if (ShouldFail(FileOp::Read)) return -1;
-    return real_.Read(file, buffer, count);
+    const std::int64_t got = real_.Read(file, buffer, ReadLimit(count));
+    if (got > 0) bytesRead_ += got;
+    return got;
 }
 
 bool FaultyFileLayer::Write(FileHandle file, const void* buffer, std::int64_t count) {
@@ -100,7 +102,14 @@ std::int64_t FaultyFileLayer::Copy(FileHandle from, FileHandle to, std::int64_t 
         if (bytesBeforeFailure_ > 0) real_.Copy(from, to, std::min(count, bytesBeforeFailure_));
         return -1;
     }
-    return real_.Copy(from, to, count);
+    const std::int64_t got = real_.Copy(from, to, ReadLimit(count));
+    if (got > 0) bytesRead_ += got;
+    return got;
+}
+
+std::int64_t FaultyFileLayer::ReadLimit(std::int64_t count) const {
+    if (endOfFilesAt_ < 0) return count;
+    return std::clamp<std::int64_t>(endOfFilesAt_ - bytesRead_, 0, count);
 }
 
 bool FaultyFileLayer::Close(FileHandle file) {

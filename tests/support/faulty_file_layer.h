@@ -44,6 +44,9 @@ public:
     void FailAll(FileOp op) { failAll_.insert(op); }
     // A failing Copy or Write first passes on this many bytes.
     void SetBytesBeforeCopyFailure(std::int64_t bytes) { bytesBeforeFailure_ = bytes; }
+    // Reads and copies find the end of the file once this many bytes have been read in all,
+    // as from a file cut short by another program after its size was taken.
+    void EndFilesAfter(std::int64_t bytes) { endOfFilesAt_ = bytes; }
     // Runs before every Copy with the bytes asked for: makes copies slow, or watches them.
     void SetBeforeCopy(std::function<void(std::int64_t)> hook) { beforeCopy_ = std::move(hook); }
 
@@ -73,6 +76,8 @@ private:
     // Counts the call and tells whether it must fail.
     bool ShouldFail(FileOp op);
     FileHandle Track(FileHandle file);
+    // What a read of `count` bytes may get before the made-up end of the files.
+    std::int64_t ReadLimit(std::int64_t count) const;
 
     FileLayer& real_;
     std::int64_t failNth_ = 0;
@@ -80,6 +85,8 @@ private:
     std::set<FileOp> failAll_;
     std::int64_t bytesBeforeFailure_ = 0;
     std::function<void(std::int64_t)> beforeCopy_;
+    std::int64_t endOfFilesAt_ = -1;
+    std::int64_t bytesRead_ = 0;
     std::int64_t calls_ = 0;
     std::map<FileOp, int> perOp_;
     std::set<FileHandle> open_;

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QScreen>
@@ -18,6 +19,7 @@
 #include <functional>
 #include <memory>
 
+#include "event_pump.h"
 #include "fonts.h"
 #include "scripted_dialogs.h"
 #include "unAbout.h"
@@ -89,6 +91,8 @@ class TestAbout : public QObject {
     void keepsPageAndValues();
     void linkClickKeepsWindowOpenAndTurnsPurple();
     void failedOpenDisablesLinkForGood();
+    void ownSettingsDoNotReachTheBrowser_data();
+    void ownSettingsDoNotReachTheBrowser();
 
   private:
     ScriptedDialogs scripted_;
@@ -359,6 +363,54 @@ void TestAbout::failedOpenDisablesLinkForGood() {
     TfmAbout another(nullptr);
     QVERIFY(!another.lblWebLink->isEnabled());
     QVERIFY(scripted_.messages().empty());
+}
+
+// What the program puts into its environment for Qt is taken back out once Qt has read it:
+// a program it starts (the link's browser opener) gets the user's environment.
+void TestAbout::ownSettingsDoNotReachTheBrowser_data() {
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("userSet");
+    QTest::newRow("QT_NO_GLIB, not set by the user") << QByteArray("QT_NO_GLIB") << false;
+    QTest::newRow("QT_NO_GLIB, set by the user") << QByteArray("QT_NO_GLIB") << true;
+    QTest::newRow("QT_ENABLE_HIGHDPI_SCALING, not set by the user")
+        << QByteArray("QT_ENABLE_HIGHDPI_SCALING") << false;
+    QTest::newRow("QT_ENABLE_HIGHDPI_SCALING, set by the user")
+        << QByteArray("QT_ENABLE_HIGHDPI_SCALING") << true;
+}
+
+void TestAbout::ownSettingsDoNotReachTheBrowser() {
+    QFETCH(QByteArray, name);
+    QFETCH(bool, userSet);
+    const QByteArray saved = qgetenv(name.constData());
+    const bool wasSet = qEnvironmentVariableIsSet(name.constData());
+    if (userSet) {
+        qputenv(name.constData(), "users");
+    } else {
+        qunsetenv(name.constData());
+    }
+    OwnEnvironment own;
+    if (name == "QT_NO_GLIB") {
+        ChooseLeanEventLoop(own);
+    } else {
+        own.setUnlessSet(name.constData(), "0");
+    }
+    const QByteArray forQt = qgetenv(name.constData());
+    own.takeBack();
+
+    QProcess child;
+    child.start(QStringLiteral("/usr/bin/env"), {});
+    QVERIFY(child.waitForFinished(10000));
+    QByteArray seen;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        if (line.startsWith(name + '=')) seen = line.mid(name.size() + 1);
+    }
+    if (wasSet) {
+        qputenv(name.constData(), saved);
+    } else {
+        qunsetenv(name.constData());
+    }
+    QCOMPARE(forQt, userSet ? QByteArray("users") : (name == "QT_NO_GLIB" ? "1" : "0"));
+    QCOMPARE(seen, userSet ? QByteArray("users") : QByteArray());
 }
 
 QTEST_MAIN(TestAbout)

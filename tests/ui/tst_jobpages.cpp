@@ -350,6 +350,16 @@ class TestJobPages : public QObject {
         QTest::addColumn<bool>("whole");  // every character shown, none elided
         const QString name = QStringLiteral("source_") + QString(60, 'n') + QStringLiteral("_end.bin");
         const QString huge = QStringLiteral("source_") + QString(300, 'n') + QStringLiteral("_end.bin");
+        const QString meeting =
+            QStringLiteral("Annual General Meeting of the Members of the Association, recorded in "
+                           "the Great Hall on the Second Day, with Questions and Answers from the "
+                           "Floor, Part One of Two (final edited version).mp4");
+        QString emoji;
+        for (int i = 0; i < 120; ++i) emoji += QString::fromUcs4(U"\U0001F600");
+        emoji += QStringLiteral(".bin");
+        QString accents;
+        for (int i = 0; i < 150; ++i) accents += QStringLiteral("e\u0301");
+        accents += QStringLiteral(".txt");
         QTest::newRow("short: one line") << "3 file(s) processed sucessfully!" << 1 << true;
         QTest::newRow("a sentence: broken at a blank")
             << QString("Unable to open the following file for reading: ").repeated(2) << 2 << true;
@@ -357,6 +367,12 @@ class TestJobPages : public QObject {
             << "File division error: \"" + name + "\"." << 2 << true;
         QTest::newRow("a name too long for two lines: its middle gives way")
             << "File division error: \"" + huge + "\"." << 2 << false;
+        QTest::newRow("a long name with blanks: its middle gives way as a whole")
+            << "File division error: \"" + meeting + "\"." << 2 << false;
+        QTest::newRow("a name of emoji: never half a surrogate pair")
+            << "File division error: \"" + emoji + "\"." << 2 << false;
+        QTest::newRow("combining marks stay with their letter")
+            << "File division error: \"" + accents + "\"." << 2 << false;
     }
 
     void outcomeLineFitsTheLabel() {
@@ -371,6 +387,10 @@ class TestJobPages : public QObject {
         QCOMPARE(shown.size(), lines);
         for (const QString& line : shown) {
             QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= width, qPrintable(line));
+            // No line starts or ends inside a character.
+            QVERIFY2(!line.isEmpty() && !line.front().isLowSurrogate() &&
+                         !line.back().isHighSurrogate() && line.front() != QChar(0x0301),
+                     qPrintable(line));
         }
         QString together = shown.join(QString());
         together.remove(' ');
@@ -380,11 +400,20 @@ class TestJobPages : public QObject {
             QCOMPARE(together, wanted);
             // A word too wide for a line starts right after the words before it.
             if (lines == 2) QVERIFY(label->fontMetrics().horizontalAdvance(shown[0]) > width / 2);
-        } else {
-            QCOMPARE(together.count(QChar(0x2026)), 1);
-            QVERIFY(together.startsWith("Filedivisionerror:\"source_nn"));
-            QVERIFY(together.endsWith("nn_end.bin\"."));
+            return;
         }
+        // One "…" in the name; the name's first and last characters, the closing quote and the
+        // full stop all shown; every piece shown is the text's own.
+        QCOMPARE(together.count(QChar(0x2026)), 1);
+        const qsizetype cut = together.indexOf(QChar(0x2026));
+        const QString head = together.left(cut);
+        const QString tail = together.mid(cut + 1);
+        const QString prefix = QStringLiteral("Filedivisionerror:\"");
+        QVERIFY2(head.size() > prefix.size() + 1 && wanted.startsWith(head), qPrintable(head));
+        QVERIFY2(tail.size() > 3 && wanted.endsWith(tail), qPrintable(tail));
+        QVERIFY(tail.endsWith(QStringLiteral("\".")));
+        QVERIFY(!head.back().isHighSurrogate() && !tail.front().isLowSurrogate());
+        QVERIFY(tail.front() != QChar(0x0301));
     }
 
     void closeDuringJobWaitsForTheJob() {

@@ -171,17 +171,24 @@ void TestLongUnit::percentChangesWithinAFramePaintOnce() {
     bar->SetMaximum(1000);
 
     // A job of 1,000 small units: the per cent changes every tenth unit, a pump after each.
+    // The bar's first paint comes from its showing at the first per cent, which no frame
+    // holds back: the paints are counted from after it.
     QElapsedTimer clock;
-    clock.start();
+    int shownPaints = 0;
     for (int unit = 1; unit <= 1000; ++unit) {
         bar->SetPosition(unit);
         QCoreApplication::processEvents();
+        if (!clock.isValid() && paints.paints > 0) {
+            shownPaints = paints.paints;
+            clock.start();
+        }
     }
+    QVERIFY2(clock.isValid(), "the bar was never painted");
     const qint64 frames = clock.elapsed() / 16 + 2;
+    const int later = paints.paints - shownPaints;
 
-    QVERIFY2(paints.paints <= frames, qPrintable(QStringLiteral("%1 paints in %2 frames")
-                                                     .arg(paints.paints)
-                                                     .arg(frames)));
+    QVERIFY2(later <= frames,
+             qPrintable(QStringLiteral("%1 paints in %2 frames").arg(later).arg(frames)));
     QTRY_COMPARE(paints.lastPercent, 100);
 }
 

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QSignalSpy>
@@ -83,7 +84,10 @@ class TestWidgets : public QObject {
     void animationSameStripChangesNothing();
     void animationNewStripWhileStoppedStaysStopped();
     void animationWithoutPictureDrawsWhite();
+    void animationDoubleClick_data();
     void animationDoubleClick();
+    void imageButtonDoubleClickIsOneClick_data();
+    void imageButtonDoubleClickIsOneClick();
 
     void imageButtonNeverTakesFocus();
     void imageButtonFaceFollowsMouse();
@@ -456,12 +460,78 @@ void TestWidgets::animationWithoutPictureDrawsWhite() {
     QCOMPARE(PixelOf(movie, 10, 10), QColor(Qt::white));
 }
 
+namespace {
+
+// A mouse event stamped by hand, sent straight to `widget`.
+void SendMouse(QWidget& widget, QEvent::Type type, quint64 stamp) {
+    const QPointF spot = widget.rect().center();
+    QMouseEvent event(type, spot, widget.mapToGlobal(spot), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+    event.setTimestamp(stamp);
+    QApplication::sendEvent(&widget, &event);
+}
+
+}  // namespace
+
+void TestWidgets::animationDoubleClick_data() {
+    QTest::addColumn<bool>("firstPressHere");
+    QTest::addColumn<int>("firstPressBefore");  // milliseconds before the double-click
+    QTest::addColumn<int>("emitted");
+    QTest::newRow("both presses on it") << true << 150 << 1;
+    // The second press of a double-click on a button that made way for the animation.
+    QTest::newRow("first press elsewhere") << false << 150 << 0;
+    QTest::newRow("its own press too long before") << true << 5000 << 0;
+}
+
 void TestWidgets::animationDoubleClick() {
+    QFETCH(bool, firstPressHere);
+    QFETCH(int, firstPressBefore);
+    QFETCH(int, emitted);
     AnimationControl movie;
     movie.resize(249, 30);
     QSignalSpy spy(&movie, &AnimationControl::doubleClicked);
-    QTest::mouseDClick(&movie, Qt::LeftButton, Qt::NoModifier, QPoint(100, 15));
-    QCOMPARE(spy.count(), 1);
+    const quint64 stamp = 1'000'000;
+    if (firstPressHere) {
+        SendMouse(movie, QEvent::MouseButtonPress, stamp - firstPressBefore);
+        SendMouse(movie, QEvent::MouseButtonRelease, stamp - firstPressBefore + 50);
+    }
+    SendMouse(movie, QEvent::MouseButtonDblClick, stamp);
+    SendMouse(movie, QEvent::MouseButtonRelease, stamp + 50);
+    QCOMPARE(spy.count(), emitted);
+}
+
+void TestWidgets::imageButtonDoubleClickIsOneClick_data() {
+    QTest::addColumn<int>("refusedFor");  // milliseconds after the first click's release
+    QTest::addColumn<int>("secondPressAfter");
+    QTest::addColumn<bool>("asDoubleClick");
+    QTest::addColumn<int>("clicks");
+    QTest::newRow("a double-click") << 0 << 150 << true << 1;
+    QTest::newRow("two clicks apart") << 0 << 150 << false << 2;
+    QTest::newRow("a press while refused") << 400 << 150 << false << 1;
+    QTest::newRow("a press after the refusal") << 400 << 600 << false << 2;
+}
+
+void TestWidgets::imageButtonDoubleClickIsOneClick() {
+    QFETCH(int, refusedFor);
+    QFETCH(int, secondPressAfter);
+    QFETCH(bool, asDoubleClick);
+    QFETCH(int, clicks);
+    ImageButton button;
+    button.resize(105, 30);
+    QSignalSpy spy(&button, &QAbstractButton::clicked);
+    const quint64 stamp = 2'000'000;
+    SendMouse(button, QEvent::MouseButtonPress, stamp);
+    SendMouse(button, QEvent::MouseButtonRelease, stamp + 50);
+    if (refusedFor > 0) button.refuseMousePressesBefore(stamp + 50 + refusedFor);
+    SendMouse(button, asDoubleClick ? QEvent::MouseButtonDblClick : QEvent::MouseButtonPress,
+              stamp + secondPressAfter);
+    SendMouse(button, QEvent::MouseButtonRelease, stamp + secondPressAfter + 50);
+    QCOMPARE(spy.count(), clicks);
+    // The keyboard and the program are never refused.
+    button.refuseMousePressesBefore(std::numeric_limits<quint64>::max());
+    button.click();
+    QCOMPARE(spy.count(), clicks + 1);
 }
 
 // ---- ImageButton ----------------------------------------------------------------------------

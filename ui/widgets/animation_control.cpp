@@ -1,6 +1,8 @@
 #include "widgets/animation_control.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QStyleHints>
 #include <QPainter>
 
 namespace {
@@ -65,7 +67,21 @@ void AnimationControl::paintEvent(QPaintEvent*) {
     if (!picture.isNull()) painter.drawPixmap(0, 0, picture);
 }
 
+void AnimationControl::mousePressEvent(QMouseEvent* event) {
+    pressedHere_ = event->button() == Qt::LeftButton;
+    pressTime_ = event->timestamp();
+    QWidget::mousePressEvent(event);
+}
+
 void AnimationControl::mouseDoubleClickEvent(QMouseEvent* event) {
+    const bool firstPressHere =
+        pressedHere_ && event->timestamp() - pressTime_ <=
+                            quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    pressedHere_ = false;
+    if (event->button() == Qt::LeftButton && !firstPressHere) {
+        event->accept();
+        return;
+    }
     if (event->button() == Qt::LeftButton) {
         emit doubleClicked();
         event->accept();

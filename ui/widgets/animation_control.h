@@ -32,6 +32,9 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    // Only a double-click whose first press was on this control too: the second press of a
+    // double-click on a button that has just made way for the control is no double-click here.
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
@@ -41,4 +44,6 @@ private:
     PictureStrip strip_;
     QString stripName_;
     int frame_ = 0;
+    bool pressedHere_ = false;
+    quint64 pressTime_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QEnterEvent>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include "fonts.h"
@@ -106,4 +107,16 @@ void ImageButton::leaveEvent(QEvent* event) {
     hovered_ = false;
     update();
     QAbstractButton::leaveEvent(event);
+}
+
+void ImageButton::mousePressEvent(QMouseEvent* event) {
+    if (event->timestamp() < refuseBefore_) {
+        event->accept();
+        return;
+    }
+    QAbstractButton::mousePressEvent(event);
+}
+
+void ImageButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
 }

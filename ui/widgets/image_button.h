@@ -23,6 +23,10 @@ public:
     void setTag(int tag) { tag_ = tag; }
     // The face now drawn: 0 normal, 1 mouse over, 2 pressed.
     int faceIndex() const;
+    // Mouse presses stamped before `eventTime` (the input events' own clock) do not press the
+    // button: the button has just taken the place of another, and such a press was aimed at
+    // that one. Clicks by keyboard or program are never refused.
+    void refuseMousePressesBefore(quint64 eventTime) { refuseBefore_ = eventTime; }
 
     QSize sizeHint() const override;
 
@@ -30,6 +34,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    // The second press of a double-click does nothing: a double-click is one click.
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     PictureStrip faces_;
@@ -37,4 +44,5 @@ private:
     GlyphPlace glyphPlace_ = GlyphPlace::BeforeCaption;
     int tag_ = 0;
     bool hovered_ = false;
+    quint64 refuseBefore_ = 0;
 };
