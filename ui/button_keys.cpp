@@ -66,9 +66,9 @@ void GiveButtonsTheirKeys(TfmMain& fm) {
     fm.btnNext->setKey(QStringLiteral("Start"), QKeySequence(Qt::ALT | Qt::Key_S));
 
     const std::pair<ImageButton*, QAction*> listButtons[] = {
-        {fm.btnCombinedAdd, fm.ADD1},         {fm.btnCombinedRemove, fm.REMOVE1},
-        {fm.btnCombinedClear, fm.CLEAR1},     {fm.btnCombinedReverse, fm.REVERSE1},
-        {fm.btnCombinedMoveUp, fm.UP1},       {fm.btnCombinedMoveDown, fm.DOWN1},
+        {fm.btnCombinedAdd, fm.ADD1},     {fm.btnCombinedRemove, fm.REMOVE1},
+        {fm.btnCombinedClear, fm.CLEAR1}, {fm.btnCombinedReverse, fm.REVERSE1},
+        {fm.btnCombinedMoveUp, fm.UP1},   {fm.btnCombinedMoveDown, fm.DOWN1},
     };
     for (const auto& [button, item] : listButtons) button->setKey(QString(), item->shortcut());
 }

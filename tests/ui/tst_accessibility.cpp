@@ -298,8 +298,8 @@ class TestAccessibility : public QObject {
         row("combine", alt(Qt::Key_S), "btnNext", "<Alt>s", "Alt+S");
         row("combine", Qt::ControlModifier | Qt::Key_R, "btnCombinedReverse", "<Control>r",
             "Ctrl+R");
-        row("combine", Qt::ShiftModifier | Qt::ControlModifier | Qt::Key_Delete,
-            "btnCombinedClear", "<Shift><Control>Delete", "Shift+Ctrl+Delete");
+        row("combine", Qt::ShiftModifier | Qt::ControlModifier | Qt::Key_Delete, "btnCombinedClear",
+            "<Shift><Control>Delete", "Shift+Ctrl+Delete");
         row("combine", Qt::ControlModifier | Qt::Key_Up, "btnCombinedMoveUp", "<Control>Up",
             "Ctrl+Up");
         row("combine", alt(Qt::Key_M), "", "", "");
@@ -338,8 +338,8 @@ class TestAccessibility : public QObject {
             if (shown->isVisible()) onPage << shown;
             if (shown->isVisible()) QVERIFY2(!shown->key().isEmpty(), qPrintable(shown->text()));
         }
-        if (fm.pnlProgress->isVisible()) onPage << (fm.btnPause->isVisible() ? fm.btnContinue
-                                                                              : fm.btnPause);
+        if (fm.pnlProgress->isVisible())
+            onPage << (fm.btnPause->isVisible() ? fm.btnContinue : fm.btnPause);
         QSet<int> keys;
         int keyCount = 0;
         for (ImageButton* shown : onPage) {
