@@ -9,7 +9,7 @@ import time
 
 from xsession import *  # noqa: F401,F403 (the layout constants and helpers)
 
-PARTS = 150000  # parts of 10 bytes: a job long enough for a pause to land
+PARTS = 150000  # 10-byte parts: long enough a job; paused at once, it leaves few files behind
 
 
 def choose_task(s, arrow, task):
@@ -45,12 +45,12 @@ def divide_paused_continued_cancelled(s):
     s.shot("keys_divide_settings")
 
     # Start, and Pause in the same slot while the parts are being written.
-    s.xdo("key", "alt+s", "sleep", 0.15, "key", "alt+p")
+    s.xdo("key", "alt+s", "sleep", 0.05, "key", "alt+p")
     first = s.wait_paused(parts)
     s.shot("keys_paused")
     if not 0 < first < PARTS:
         raise Failure("paused after %d parts" % first)
-    s.xdo("key", "alt+o", "sleep", 0.1, "key", "alt+p")  # Continue, and Pause again
+    s.xdo("key", "alt+o", "sleep", 0.05, "key", "alt+p")  # Continue, and Pause again
     second = s.wait_paused(parts)
     if second <= first:
         raise Failure("Continue did not run the job on (%d, then %d parts)" % (first, second))
