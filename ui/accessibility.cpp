@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <utility>
 
+#include "button_keys.h"
 #include "unAbout.h"
 #include "unMain.h"
 #include "widgets/animation_control.h"
@@ -83,9 +84,54 @@ class AccessibleWebLink : public QAccessibleWidget {
     }
 };
 
+// An image button, as Qt serves any button (a push button named by its caption, pressed through
+// its press action), with its key as the press's key binding and in its description.
+class AccessibleImageButton : public QAccessibleWidget {
+  public:
+    explicit AccessibleImageButton(ImageButton* button)
+        : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QString text(QAccessible::Text which) const override {
+        if (which == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            return button()->text();
+        }
+        if (which == QAccessible::Description && widget()->accessibleDescription().isEmpty() &&
+            !button()->key().isEmpty()) {
+            // The hint's first line, unless it only repeats the name; its second line, if
+            // any, gives the key in words.
+            const QString hint = widget()->toolTip().section(QLatin1Char('\n'), 0, 0);
+            const QString key = KeyText(button()->key());
+            if (hint.isEmpty() || hint == text(QAccessible::Name)) return key;
+            return QStringLiteral("%1 (%2)").arg(hint, key);
+        }
+        return QAccessibleWidget::text(which);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.pressed = button()->isDown();
+        return state;
+    }
+    QStringList actionNames() const override {
+        return widget()->isEnabled() ? QStringList{pressAction()} : QStringList();
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction() && widget()->isEnabled()) button()->animateClick();
+    }
+    QStringList keyBindingsForAction(const QString& action) const override {
+        if (action != pressAction() || button()->key().isEmpty()) return {};
+        return {KeyBindingName(button()->key())};
+    }
+
+  private:
+    ImageButton* button() const { return static_cast<ImageButton*>(widget()); }
+};
+
 QAccessibleInterface* WindowWidgetFactory(const QString& className, QObject* object) {
     if (className == QLatin1String("PercentBar")) {
         return new AccessiblePercentBar(static_cast<PercentBar*>(object));
+    }
+    if (className == QLatin1String("ImageButton")) {
+        return new AccessibleImageButton(static_cast<ImageButton*>(object));
     }
     if (className == QLatin1String("AnimationControl")) {
         return new AccessibleAnimation(static_cast<AnimationControl*>(object));

@@ -1,10 +1,10 @@
 #pragma once
 
 // What a screen reader learns of the window through Qt's accessibility interface (QAccessible):
-// a name and a role for every control. Qt's own interfaces serve the stock controls and the
-// image buttons (push buttons named by their caption, pressed through their press action, as
-// they never take the keyboard focus); the progress bar, the animations and the About
-// window's link get interfaces of their own here.
+// a name and a role for every control. Qt's own interfaces serve the stock controls; the image
+// buttons (push buttons named by their caption, pressed through their press action, as they
+// never take the keyboard focus, with their key as the press's key binding), the progress bar,
+// the animations and the About window's link get interfaces of their own here.
 
 class TfmMain;
 

@@ -15,6 +15,7 @@
 #include <clocale>
 
 #include "accessibility.h"
+#include "button_keys.h"
 #include "fonts.h"
 #include "unAbout.h"
 #include "user_dialogs.h"
@@ -109,7 +110,9 @@ TfmMain::TfmMain(QWidget* parent)
 
     KeepCentredOnFirstShow(this);
 
-    // The hidden menu's shortcuts must win over the keys of whichever control has the focus.
+    // The hidden menu's shortcuts and the buttons' keys must win over the keys of whichever
+    // control has the focus.
+    GiveButtonsTheirKeys(*this);
     qApp->installEventFilter(this);
     NameControlsForAccessibility(*this);
 }
@@ -306,14 +309,18 @@ bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
     if (widget == nullptr || widget->window() != this) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     QAction* item = menuItemForKey(*key);
-    if (item == nullptr) return false;
+    if (item == nullptr && !IsButtonKey(*this, PressedKeys(*key))) return false;
     if (type == QEvent::ShortcutOverride) {
         // Claim the key so that no control and no shortcut of its own takes it; the key press
         // that follows comes back here.
         event->accept();
         return true;
     }
-    item->trigger();
+    if (item != nullptr) {
+        item->trigger();
+    } else if (ImageButton* button = ButtonForKey(*this, PressedKeys(*key))) {
+        button->click();
+    }
     return true;
 }
 

@@ -8,10 +8,11 @@ manager, then runs openbox (without one a Qt window never gets the keyboard focu
 user's journeys: the task page, Next and Back, About, the settings checks and their message
 boxes, a divide that is paused, continued and cancelled with keys typed on pages that hold no
 field, a divide that completes, a combine list built through the real add dialog and ordered with
-the side buttons and the shortcuts, the close button during a job, a run that opens every
-dialog and must leave the home folder as it found it, double-clicks on every slot of the
-button bar, and the signals and the lost display that end the program without leaving its
-private folder behind. Every file produced is checked byte for
+the side buttons and the shortcuts, the close button during a job, the same jobs from the
+keyboard alone (the buttons' keys, no pointer), a run that opens every dialog and must leave the
+home folder as it found it, double-clicks on every slot of the button bar, and the signals and
+the lost display that end the program without leaving its private folder behind. Every file
+produced is checked byte for
 byte. The journeys live in journeys_*.py, what they share in xsession.py.
 
 A picture of the screen is taken after every step into the shots folder (NN_step.png), with a
@@ -30,6 +31,7 @@ sys.dont_write_bytecode = True  # nothing written into the source tree
 import journeys_combine  # noqa: E402
 import journeys_dialogs  # noqa: E402
 import journeys_divide  # noqa: E402
+import journeys_keyboard  # noqa: E402
 from xsession import Failure, Suite, log  # noqa: E402
 
 
@@ -44,6 +46,7 @@ def run_all(suite):
     journeys_divide.pause_continue_cancel(suite)
     journeys_combine.combine(suite)
     journeys_divide.close_during_job(suite)
+    journeys_keyboard.keyboard_only(suite)
     journeys_dialogs.home_left_as_found(suite)
     journeys_divide.double_clicks(suite)
     journeys_dialogs.nothing_left_behind(suite)

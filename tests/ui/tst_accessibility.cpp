@@ -1,10 +1,11 @@
 // What a screen reader learns of the window: a name and a role for every control on every
 // page, the progress bar's value, the list's entries, and image buttons pressed through their
-// accessible press action.
+// accessible press action or their keys.
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QAccessibleValueInterface>
+#include <QSet>
 #include <QtTest>
 #include <memory>
 
@@ -27,13 +28,15 @@ QWidget* ShowPage(MainWindowHarness& h, const QString& page) {
         h.toCombinePage();
         fm.AppendFiles(kTwoFiles);
     }
-    if (page == QLatin1String("progress") || page == QLatin1String("completion")) {
+    if (page == QLatin1String("progress") || page == QLatin1String("paused") ||
+        page == QLatin1String("completion")) {
         h.toDividePage();
         fm.pnlDivide->hide();
         fm.EnterProgressPage();
         fm.bar->SetMaximum(200);
         fm.bar->SetPosition(85);
     }
+    if (page == QLatin1String("paused")) fm.btnPauseClick();
     if (page == QLatin1String("completion")) {
         MainRunState().Succeeded = true;
         MainRunState().ResultText = "200 file(s) sucessfully created!";
@@ -257,6 +260,150 @@ class TestAccessibility : public QObject {
         QTest::qWait(300);
         QCOMPARE(state(), expected);
         if (page == QLatin1String("combine")) QCOMPARE(QApplication::focusWidget(), focused);
+    }
+
+    // Every image button has a key (Alt and a letter of its caption; the list's glyph buttons,
+    // the list shortcut of the hidden menu). The key presses its button as a click does, at
+    // once, only while the button is shown and enabled, leaving the focus where it was; the
+    // focused field never gets it; a screen reader learns it as the press's key binding.
+    void buttonKeys_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("button");  // empty: the key presses nothing on this page
+        QTest::addColumn<QString>("binding");
+        QTest::addColumn<QString>("description");
+        const auto row = [](const char* page, QKeyCombination key, const char* button,
+                            const char* binding, const char* description) {
+            const QString name = QStringLiteral("%1 %2").arg(
+                QString::fromLatin1(page), QKeySequence(key).toString(QKeySequence::PortableText));
+            QTest::newRow(qPrintable(name))
+                << QString::fromLatin1(page) << key.toCombined() << QString::fromLatin1(button)
+                << QString::fromLatin1(binding) << QString::fromUtf8(description);
+        };
+        const auto alt = [](Qt::Key letter) { return QKeyCombination(Qt::AltModifier, letter); };
+        row("task", alt(Qt::Key_A), "btnAbout", "<Alt>a", "Alt+A");
+        row("task", alt(Qt::Key_N), "btnNext", "<Alt>n", "Alt+N");
+        row("task", alt(Qt::Key_B), "", "", "");  // Back is disabled
+        row("task", alt(Qt::Key_S), "", "", "");
+        row("divide", alt(Qt::Key_A), "btnAbout", "<Alt>a", "Alt+A");
+        row("divide", alt(Qt::Key_B), "btnBack", "<Alt>b", "Alt+B");
+        row("divide", alt(Qt::Key_S), "btnNext", "<Alt>s", "Alt+S");
+        row("divide", alt(Qt::Key_M), "btnDivide_AddName", "<Alt>m", "Alt+M");
+        row("divide", alt(Qt::Key_X), "btnDivide_AddExtension", "<Alt>x", "Alt+X");
+        row("divide", alt(Qt::Key_C), "btnDivide_AddCounter", "<Alt>c", "Add [COUNTER] (Alt+C)");
+        row("divide", alt(Qt::Key_N), "", "", "");
+        row("divide", alt(Qt::Key_P), "", "", "");
+        row("combine", alt(Qt::Key_A), "btnAbout", "<Alt>a", "Alt+A");
+        row("combine", alt(Qt::Key_B), "btnBack", "<Alt>b", "Alt+B");
+        row("combine", alt(Qt::Key_S), "btnNext", "<Alt>s", "Alt+S");
+        row("combine", Qt::ControlModifier | Qt::Key_R, "btnCombinedReverse", "<Control>r",
+            "Ctrl+R");
+        row("combine", Qt::ShiftModifier | Qt::ControlModifier | Qt::Key_Delete, "btnCombinedClear",
+            "<Shift><Control>Delete", "Shift+Ctrl+Delete");
+        row("combine", Qt::ControlModifier | Qt::Key_Up, "btnCombinedMoveUp", "<Control>Up",
+            "Ctrl+Up");
+        row("combine", alt(Qt::Key_M), "", "", "");
+        row("combine", alt(Qt::Key_C), "", "", "");
+        row("progress", alt(Qt::Key_A), "btnAbout", "<Alt>a", "Alt+A");
+        row("progress", alt(Qt::Key_P), "btnPause", "<Alt>p", "Alt+P");
+        row("progress", alt(Qt::Key_C), "btnCancel", "<Alt>c", "Alt+C");
+        row("progress", alt(Qt::Key_O), "", "", "");
+        row("progress", alt(Qt::Key_S), "", "", "");
+        row("paused", alt(Qt::Key_O), "btnContinue", "<Alt>o", "Alt+O");
+        row("paused", alt(Qt::Key_C), "btnCancel", "<Alt>c", "Alt+C");
+        row("paused", alt(Qt::Key_P), "", "", "");
+        row("completion", alt(Qt::Key_A), "btnAbout", "<Alt>a", "Alt+A");
+        row("completion", alt(Qt::Key_F), "btnFinish", "<Alt>f", "Alt+F");
+        row("completion", alt(Qt::Key_T), "btnStartOver", "<Alt>t", "Alt+T");
+        row("completion", alt(Qt::Key_B), "", "", "");
+        row("completion", alt(Qt::Key_N), "", "", "");
+    }
+    void buttonKeys() {
+        QFETCH(QString, page);
+        QFETCH(int, key);
+        QFETCH(QString, button);
+        QFETCH(QString, binding);
+        QFETCH(QString, description);
+        const QKeyCombination pressed = QKeyCombination::fromCombined(key);
+        MainWindowHarness h;
+        QVERIFY(h.open());
+        TfmMain& fm = h.fm;
+        ShowPage(h, page);
+        h.dialogs.answers = {false, false};  // Cancel's question and Clear's: No
+
+        // The keys of the buttons this page can show, with both buttons of the Next slot on
+        // the progress page, are unique; each shown button has one for its caption.
+        QList<ImageButton*> onPage;
+        for (ImageButton* shown : fm.findChildren<ImageButton*>()) {
+            if (shown->isVisible()) onPage << shown;
+            if (shown->isVisible()) QVERIFY2(!shown->key().isEmpty(), qPrintable(shown->text()));
+        }
+        if (fm.pnlProgress->isVisible())
+            onPage << (fm.btnPause->isVisible() ? fm.btnContinue : fm.btnPause);
+        QSet<int> keys;
+        int keyCount = 0;
+        for (ImageButton* shown : onPage) {
+            for (const QKeySequence& each : shown->keys()) {
+                keys.insert(each[0].toCombined());
+                ++keyCount;
+            }
+        }
+        QCOMPARE(keys.size(), keyCount);
+
+        ImageButton* expected = button.isEmpty() ? nullptr : fm.findChild<ImageButton*>(button);
+        QVERIFY(button.isEmpty() || expected != nullptr);
+        if (expected != nullptr) {
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(expected);
+            QCOMPARE(iface->actionInterface()->keyBindingsForAction(
+                         QAccessibleActionInterface::pressAction()),
+                     QStringList{binding});
+            QCOMPARE(iface->text(QAccessible::Description), description);
+        }
+
+        // The key goes to the control with the focus: a field where the page has one.
+        QLineEdit* field = nullptr;
+        if (page == QLatin1String("divide")) field = fm.edNewNames;
+        if (page == QLatin1String("combine")) field = fm.edSaveCombined;
+        if (field != nullptr) {
+            field->setText(QStringLiteral("abc"));
+            field->setFocus();
+        }
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY(focused != nullptr && focused->window() == &fm);
+
+        QStringList clicks;
+        QList<QWidget*> focusAtPress;
+        QObject spies;
+        for (ImageButton* each : fm.findChildren<ImageButton*>()) {
+            connect(each, &ImageButton::pressed, &spies,
+                    [&] { focusAtPress << QApplication::focusWidget(); });
+            connect(each, &ImageButton::clicked, &spies,
+                    [&clicks, each] { clicks << each->objectName(); });
+        }
+        // The About window is modal: closed as soon as it is up.
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        });
+        closer.start(20);
+        const auto press = [&] {
+            QTest::keyClick(focused, pressed.key(), pressed.keyboardModifiers());
+        };
+
+        // A button that does not take the key is left alone, and so is the field.
+        const bool altKey = pressed.keyboardModifiers() == Qt::AltModifier;
+        if (expected != nullptr && altKey) {
+            expected->setEnabled(false);
+            press();
+            expected->setEnabled(true);
+            QCOMPARE(clicks, QStringList());
+            if (field != nullptr) QCOMPARE(field->text(), QStringLiteral("abc"));
+        }
+        press();
+        // The list shortcuts of the glyph buttons run their commands through the hidden menu.
+        QCOMPARE(clicks, altKey && expected != nullptr ? QStringList{button} : QStringList());
+        for (QWidget* atPress : focusAtPress) QCOMPARE(atPress, focused);
+        if (field != nullptr) QCOMPARE(field->text(), QStringLiteral("abc"));
     }
 
     void linkPressOpensTheSite() {

@@ -41,6 +41,10 @@ void ImageButton::setGlyph(const QPixmap& glyph, GlyphPlace place) {
     update();
 }
 
+void ImageButton::setKey(const QString& caption, const QKeySequence& key) {
+    keys_.insert(caption, key);
+}
+
 int ImageButton::faceIndex() const {
     if (!isEnabled()) return 0;
     if (isDown()) return 2;

@@ -1,13 +1,18 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QHash>
+#include <QKeySequence>
+#include <QList>
 #include <QPixmap>
 
 #include "widgets/picture_strip.h"
 
 // A button that draws its face from a three-face strip (normal, mouse over, pressed) with an
 // optional glyph beside its caption. It never takes the keyboard focus, so pressing it leaves
-// the focus (and an edit's leaving rule) where it was.
+// the focus (and an edit's leaving rule) where it was. It knows the key that presses it for
+// each caption it can show; the window runs the keys (a Qt shortcut would press it late,
+// through animateClick, and could move the focus).
 class ImageButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -21,6 +26,12 @@ public:
     // Which piece or command the button stands for (the insert buttons' 1, 2, 3).
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
+    // The key that presses the button while it shows `caption` (a glyph-only button: "").
+    void setKey(const QString& caption, const QKeySequence& key);
+    // The key for the caption now shown; empty when it has none.
+    QKeySequence key() const { return keys_.value(text()); }
+    // The keys of every caption it can show.
+    QList<QKeySequence> keys() const { return keys_.values(); }
     // The face now drawn: 0 normal, 1 mouse over, 2 pressed.
     int faceIndex() const;
     // Mouse presses stamped before `eventTime` (the input events' own clock) do not press the
@@ -42,6 +53,7 @@ private:
     PictureStrip faces_;
     QPixmap glyph_;
     GlyphPlace glyphPlace_ = GlyphPlace::BeforeCaption;
+    QHash<QString, QKeySequence> keys_;
     int tag_ = 0;
     bool hovered_ = false;
     quint64 refuseBefore_ = 0;
