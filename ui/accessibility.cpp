@@ -1,13 +1,19 @@
 #include "accessibility.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QToolButton>
 #include <utility>
 
+#include "event_pump.h"
 #include "unAbout.h"
 #include "unMain.h"
 #include "widgets/animation_control.h"
@@ -16,6 +22,13 @@
 #include "widgets/percent_bar.h"
 
 namespace {
+
+// What a click could reach: shown, enabled, and not in a window that a modal one blocks.
+bool TakesUserInput(const QWidget* widget) {
+    if (!widget->isVisible() || !widget->isEnabled()) return false;
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal == nullptr || modal == widget->window();
+}
 
 // The progress bar: the job's position out of its maximum, and the per cent it shows.
 class AccessiblePercentBar : public QAccessibleWidget, public QAccessibleValueInterface {
@@ -41,6 +54,41 @@ class AccessiblePercentBar : public QAccessibleWidget, public QAccessibleValueIn
 
   private:
     PercentBar* bar() const { return static_cast<PercentBar*>(widget()); }
+};
+
+// A button that a screen reader presses (the image buttons, which never take the focus, and the
+// browse buttons). Qt's own press clicks the button at once (a dialog it opens then holds the
+// caller until it closes) or through a timer that also runs inside a part; here the press is
+// a user command, and it reaches only a button that a click could reach.
+class AccessiblePressButton : public QAccessibleWidget {
+  public:
+    explicit AccessiblePressButton(QAbstractButton* button)
+        : QAccessibleWidget(button, QAccessible::PushButton) {}
+
+    QString text(QAccessible::Text which) const override {
+        if (which == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            return button()->text();
+        }
+        return QAccessibleWidget::text(which);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.pressed = button()->isDown();
+        return state;
+    }
+    QStringList actionNames() const override {
+        return widget()->isEnabled() ? QStringList{pressAction()} : QStringList();
+    }
+    void doAction(const QString& action) override {
+        if (action != pressAction() || !TakesUserInput(button())) return;
+        QAbstractButton* target = button();
+        PostUserCommand(target, [target] {
+            if (TakesUserInput(target)) target->click();
+        });
+    }
+
+  private:
+    QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
 };
 
 // An animation is a picture; its name says which scene it plays, so it follows the strip.
@@ -76,14 +124,27 @@ class AccessibleWebLink : public QAccessibleWidget {
     }
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& action) override {
-        auto* about = qobject_cast<TfmAbout*>(widget()->window());
-        if (action != pressAction() || about == nullptr || !widget()->isEnabled()) return;
-        about->lblWebLinkMouseDown();
-        about->lblWebLinkClick();
+        QPointer<TfmAbout> about = qobject_cast<TfmAbout*>(widget()->window());
+        if (action != pressAction() || about == nullptr || !TakesUserInput(widget())) return;
+        QWidget* link = widget();
+        PostUserCommand(link, [about, link] {
+            if (about == nullptr || !TakesUserInput(link)) return;
+            about->lblWebLinkMouseDown();
+            about->lblWebLinkClick();
+        });
     }
 };
 
 QAccessibleInterface* WindowWidgetFactory(const QString& className, QObject* object) {
+    // The main window is the application's frame (a bare widget would be a filler pane).
+    if (className == QLatin1String("TfmMain")) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
+    if (className == QLatin1String("ImageButton") ||
+        (className == QLatin1String("QToolButton") &&
+         object->objectName() == QLatin1String("browseButton"))) {
+        return new AccessiblePressButton(static_cast<QAbstractButton*>(object));
+    }
     if (className == QLatin1String("PercentBar")) {
         return new AccessiblePercentBar(static_cast<PercentBar*>(object));
     }
@@ -134,8 +195,22 @@ void NameControlsForAccessibility(TfmMain& fm) {
         {fm.Label11, fm.edSaveCombined},
     };
     for (const auto& [label, field] : labelled) label->setBuddy(field);
+    // The label shows a Cyrillic "а", which a speech synthesizer reads as another letter; a
+    // field is read with its label's name.
+    const QString fromFile = QStringLiteral("Select a file to divide:");
+    fm.Label6->setAccessibleName(fromFile);
+    fm.edFromFile->setAccessibleName(fromFile);
     // On Linux Qt names a drop-down list by its current item; this says what the item is.
     fm.boxDivideType->setAccessibleDescription(QStringLiteral("Unit of the part size"));
+    // A screen reader sets the list by the action of one of its items, which only selects the
+    // item in the closed list: that choice is the list's. While the list is open, selecting
+    // only highlights, until Return or a click.
+    QComboBox* units = fm.boxDivideType;
+    QObject::connect(units->view()->selectionModel(), &QItemSelectionModel::selectionChanged, units,
+                     [units](const QItemSelection& selected) {
+                         if (units->view()->isVisible() || selected.indexes().isEmpty()) return;
+                         units->setCurrentIndex(selected.indexes().first().row());
+                     });
     fm.list->setAccessibleName(QStringLiteral("List of files to be combined"));
 
     fm.bar->setAccessibleName(QStringLiteral("Job progress"));

@@ -1,10 +1,10 @@
 #pragma once
 
 // What a screen reader learns of the window through Qt's accessibility interface (QAccessible):
-// a name and a role for every control. Qt's own interfaces serve the stock controls and the
-// image buttons (push buttons named by their caption, pressed through their press action, as
-// they never take the keyboard focus); the progress bar, the animations and the About
-// window's link get interfaces of their own here.
+// a name and a role for every control. Qt's own interfaces serve the stock controls; the main
+// window (a frame), the image and browse buttons (pressed through their press action, as they
+// never take the keyboard focus), the progress bar, the animations and the About window's link
+// get interfaces of their own here.
 
 class TfmMain;
 
@@ -14,5 +14,5 @@ class TfmMain;
 void NameControlsForAccessibility(TfmMain& fm);
 
 // Puts the interfaces of the window's own widgets in place; must come before Qt is first
-// asked for an interface of one of them. NameControlsForAccessibility runs it.
+// asked for an interface of one of them, so the window runs it before it makes any.
 void InstallAccessibleWidgets();
