@@ -135,6 +135,23 @@ class AccessibleWebLink : public QAccessibleWidget {
     }
 };
 
+// The progress page's status line: a notification, which a screen reader speaks whenever it
+// shows again (it shows again at each change of its text: AnnounceStatusLine). A label's new
+// text is not spoken: Orca ignores name changes of labels, and Qt's bridge sends them without
+// the new name.
+class AccessibleStatusLine : public QAccessibleWidget {
+  public:
+    explicit AccessibleStatusLine(QLabel* line)
+        : QAccessibleWidget(line, QAccessible::Notification) {}
+
+    QString text(QAccessible::Text which) const override {
+        if (which == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            return static_cast<QLabel*>(widget())->text();
+        }
+        return QAccessibleWidget::text(which);
+    }
+};
+
 QAccessibleInterface* WindowWidgetFactory(const QString& className, QObject* object) {
     // The main window is the application's frame (a bare widget would be a filler pane).
     if (className == QLatin1String("TfmMain")) {
@@ -150,6 +167,10 @@ QAccessibleInterface* WindowWidgetFactory(const QString& className, QObject* obj
     }
     if (className == QLatin1String("AnimationControl")) {
         return new AccessibleAnimation(static_cast<AnimationControl*>(object));
+    }
+    if (className == QLatin1String("QLabel") &&
+        object->objectName() == QLatin1String("lblProcessStatus")) {
+        return new AccessibleStatusLine(static_cast<QLabel*>(object));
     }
     if (className == QLatin1String("QLabel") &&
         object->objectName() == QLatin1String("lblWebLink")) {
@@ -168,6 +189,12 @@ void InstallAccessibleWidgets() {
         return true;
     }();
     (void)installed;
+}
+
+void AnnounceStatusLine(QLabel& line) {
+    if (!QAccessible::isActive() || !line.isVisible()) return;
+    QAccessibleEvent shown(&line, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
 }
 
 void NameControlsForAccessibility(TfmMain& fm) {

@@ -6,6 +6,7 @@
 // never take the keyboard focus), the progress bar, the animations and the About window's link
 // get interfaces of their own here.
 
+class QLabel;
 class TfmMain;
 
 // Names the controls that show no text of their own (the glyph buttons, the browse buttons,
@@ -16,3 +17,7 @@ void NameControlsForAccessibility(TfmMain& fm);
 // Puts the interfaces of the window's own widgets in place; must come before Qt is first
 // asked for an interface of one of them, so the window runs it before it makes any.
 void InstallAccessibleWidgets();
+
+// Tells assistive technology that the progress page's status line has a new text, so that a
+// screen reader speaks it.
+void AnnounceStatusLine(QLabel& line);

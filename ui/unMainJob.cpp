@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <algorithm>
 
+#include "accessibility.h"
 #include "event_pump.h"
 #include "fonts.h"
 #include "partory/settings_check.h"
@@ -59,8 +60,11 @@ UserDialogs::MessageKind DialogKind(partory::MessageKind kind) {
 }  // namespace
 
 void TfmMain::createProgressPage() {
-    lblProcessStatus = new QLabel(kPleaseWait, pnlProgress);
+    // Named before it has a text: its accessible interface, made at the first text, depends
+    // on the name.
+    lblProcessStatus = new QLabel(pnlProgress);
     lblProcessStatus->setObjectName(QStringLiteral("lblProcessStatus"));
+    lblProcessStatus->setText(kPleaseWait);
     lblProcessStatus->setFont(BoldLabelFont());
     lblProcessStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblProcessStatus->move(8, 72);
@@ -141,6 +145,7 @@ void TfmMain::btnPauseClick() {
     movie_process->stop();
     lblProcessStatus->setText(kPausedText);
     lblProcessStatus->adjustSize();
+    AnnounceStatusLine(*lblProcessStatus);
     PumpEvents();
 }
 
@@ -152,6 +157,7 @@ void TfmMain::btnContinueClick() {
     movie_process->start();
     lblProcessStatus->setText(kPleaseWait);
     lblProcessStatus->adjustSize();
+    AnnounceStatusLine(*lblProcessStatus);
     PumpEvents();
 }
 

@@ -13,7 +13,7 @@ except ImportError as missing:
 pyatspi = None  # imported once the accessibility bus is up
 
 HEARD = ("object:property-change:accessible-value", "object:property-change:accessible-name",
-         "object:state-changed:focused", "window:activate")
+         "object:state-changed:focused", "object:state-changed:showing", "window:activate")
 
 
 def start_pyatspi():

@@ -50,7 +50,7 @@ PAGES = [
     ("divide", "check box", "Use UPPER case", {"focusable", "checked"}, set()),
     ("divide", "push button", "Start", {"enabled"}, set()),
     ("divide", "push button", "Back", {"enabled"}, set()),
-    ("paused", "label", PAUSED, {"focused", "focusable"}, set()),
+    ("paused", "notification", PAUSED, {"focused", "focusable"}, set()),
     ("paused", "push button", "Continue", {"enabled"}, set()),
     ("paused", "push button", "Cancel", {"enabled"}, set()),
     ("paused", "image", "Divide animation", set(), set()),
@@ -114,9 +114,10 @@ def heard_focus(bus, mark, name):
             if h.detail == 1 and h.name == name]
 
 
-def heard_name(bus, mark, name):
-    return [h for h in bus.heard_since(mark, "object:property-change:accessible-name")
-            if h.name == name]
+def heard_shown(bus, mark, name):
+    """The status line is a notification: a screen reader speaks it as it shows again."""
+    return [h for h in bus.heard_since(mark, "object:state-changed:showing")
+            if h.detail == 1 and h.role == "notification" and h.name == name]
 
 
 def divide(suite, bus, size_kb, parts_kb, pause):
@@ -146,7 +147,7 @@ def divide(suite, bus, size_kb, parts_kb, pause):
     bus.press("Start")
     if pause:
         bus.act(pause_button, "Press")
-        bus.control("label", PAUSED)
+        bus.control("notification", PAUSED)
         walk(bus, "paused", bus.main())
         bus.press("Continue")
     outcome = "CONGRATULATIONS! %d file(s) sucessfully created!" % parts
@@ -158,8 +159,8 @@ def divide(suite, bus, size_kb, parts_kb, pause):
     if pause:
         for what, probe in ((WAIT + " on the status line at the start",
                              heard_focus(bus, mark, WAIT)),
-                            ("the paused line", heard_name(bus, mark, PAUSED)),
-                            ("the running line again", heard_name(bus, mark, WAIT))):
+                            ("the paused line", heard_shown(bus, mark, PAUSED)),
+                            ("the running line again", heard_shown(bus, mark, WAIT))):
             if not probe:
                 raise Failure("not heard: %s (heard %s)" % (what, bus.heard_since(mark)))
         walk(bus, "completion", bus.main(), {"parts": parts})

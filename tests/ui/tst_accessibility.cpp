@@ -133,7 +133,7 @@ class TestAccessibility : public QObject {
         row("progress", "btnPause", R::PushButton, "Pause");
         row("progress", "bar", R::ProgressBar, "Job progress");
         row("progress", "movie_process", R::Graphic, "Divide animation");
-        row("progress", "lblProcessStatus", R::StaticText, "Please, wait...");
+        row("progress", "lblProcessStatus", R::Notification, "Please, wait...");
         row("completion", "btnFinish", R::PushButton, "Finish");
         row("completion", "btnStartOver", R::PushButton,
             "Click here for another \"Partory\" task...");
