@@ -20,3 +20,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.partory-app.org")
 # Liberation Sans, which no library pulls in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+# On a Wayland desktop (Debian's GNOME) the window needs Qt's Wayland plugin; without it, Qt
+# falls back to X through XWayland where it can.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")

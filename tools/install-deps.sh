@@ -8,7 +8,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-liberation
     xvfb xauth openbox xdotool x11-utils x11-xserver-utils libx11-dev python3
-    dbus-daemon
+    dbus dbus-daemon at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0
+    weston qt6-wayland
     clang libclang-rt-14-dev strace
     desktop-file-utils appstream dpkg-dev debootstrap
 )

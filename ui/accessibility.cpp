@@ -1,14 +1,20 @@
 #include "accessibility.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QToolButton>
 #include <utility>
 
 #include "button_keys.h"
+#include "event_pump.h"
 #include "unAbout.h"
 #include "unMain.h"
 #include "widgets/animation_control.h"
@@ -17,6 +23,13 @@
 #include "widgets/percent_bar.h"
 
 namespace {
+
+// What a click could reach: shown, enabled, and not in a window that a modal one blocks.
+bool TakesUserInput(const QWidget* widget) {
+    if (!widget->isVisible() || !widget->isEnabled()) return false;
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal == nullptr || modal == widget->window();
+}
 
 // The progress bar: the job's position out of its maximum, and the per cent it shows.
 class AccessiblePercentBar : public QAccessibleWidget, public QAccessibleValueInterface {
@@ -42,6 +55,59 @@ class AccessiblePercentBar : public QAccessibleWidget, public QAccessibleValueIn
 
   private:
     PercentBar* bar() const { return static_cast<PercentBar*>(widget()); }
+};
+
+// A button that a screen reader presses (the image buttons, which never take the focus, and the
+// browse buttons). Qt's own press clicks the button at once (a dialog it opens then holds the
+// caller until it closes) or through a timer that also runs inside a part; here the press is
+// a user command, and it reaches only a button that a click could reach.
+class AccessiblePressButton : public QAccessibleWidget {
+  public:
+    explicit AccessiblePressButton(QAbstractButton* button)
+        : QAccessibleWidget(button, QAccessible::PushButton) {}
+
+    QString text(QAccessible::Text which) const override {
+        if (which == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            return button()->text();
+        }
+        if (which == QAccessible::Description && widget()->accessibleDescription().isEmpty() &&
+            !key().isEmpty()) {
+            // The hint's first line, unless it only repeats the name; its second line, if
+            // any, gives the key in words.
+            const QString hint = widget()->toolTip().section(QLatin1Char('\n'), 0, 0);
+            const QString keyText = KeyText(key());
+            if (hint.isEmpty() || hint == text(QAccessible::Name)) return keyText;
+            return QStringLiteral("%1 (%2)").arg(hint, keyText);
+        }
+        return QAccessibleWidget::text(which);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.pressed = button()->isDown();
+        return state;
+    }
+    QStringList actionNames() const override {
+        return widget()->isEnabled() ? QStringList{pressAction()} : QStringList();
+    }
+    void doAction(const QString& action) override {
+        if (action != pressAction() || !TakesUserInput(button())) return;
+        QAbstractButton* target = button();
+        PostUserCommand(target, [target] {
+            if (TakesUserInput(target)) target->click();
+        });
+    }
+    QStringList keyBindingsForAction(const QString& action) const override {
+        if (action != pressAction() || key().isEmpty()) return {};
+        return {KeyBindingName(key())};
+    }
+
+  private:
+    QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
+    // The key of an image button's present caption; the browse buttons have none.
+    QKeySequence key() const {
+        const auto* image = qobject_cast<const ImageButton*>(widget());
+        return image != nullptr ? image->key() : QKeySequence();
+    }
 };
 
 // An animation is a picture; its name says which scene it plays, so it follows the strip.
@@ -77,64 +143,53 @@ class AccessibleWebLink : public QAccessibleWidget {
     }
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& action) override {
-        auto* about = qobject_cast<TfmAbout*>(widget()->window());
-        if (action != pressAction() || about == nullptr || !widget()->isEnabled()) return;
-        about->lblWebLinkMouseDown();
-        about->lblWebLinkClick();
+        QPointer<TfmAbout> about = qobject_cast<TfmAbout*>(widget()->window());
+        if (action != pressAction() || about == nullptr || !TakesUserInput(widget())) return;
+        QWidget* link = widget();
+        PostUserCommand(link, [about, link] {
+            if (about == nullptr || !TakesUserInput(link)) return;
+            about->lblWebLinkMouseDown();
+            about->lblWebLinkClick();
+        });
     }
 };
 
-// An image button, as Qt serves any button (a push button named by its caption, pressed through
-// its press action), with its key as the press's key binding and in its description.
-class AccessibleImageButton : public QAccessibleWidget {
+// The progress page's status line: a notification, which a screen reader speaks whenever it
+// shows again (it shows again at each change of its text: AnnounceStatusLine). A label's new
+// text is not spoken: Orca ignores name changes of labels, and Qt's bridge sends them without
+// the new name.
+class AccessibleStatusLine : public QAccessibleWidget {
   public:
-    explicit AccessibleImageButton(ImageButton* button)
-        : QAccessibleWidget(button, QAccessible::Button) {}
+    explicit AccessibleStatusLine(QLabel* line)
+        : QAccessibleWidget(line, QAccessible::Notification) {}
 
     QString text(QAccessible::Text which) const override {
         if (which == QAccessible::Name && widget()->accessibleName().isEmpty()) {
-            return button()->text();
-        }
-        if (which == QAccessible::Description && widget()->accessibleDescription().isEmpty() &&
-            !button()->key().isEmpty()) {
-            // The hint's first line, unless it only repeats the name; its second line, if
-            // any, gives the key in words.
-            const QString hint = widget()->toolTip().section(QLatin1Char('\n'), 0, 0);
-            const QString key = KeyText(button()->key());
-            if (hint.isEmpty() || hint == text(QAccessible::Name)) return key;
-            return QStringLiteral("%1 (%2)").arg(hint, key);
+            return static_cast<QLabel*>(widget())->text();
         }
         return QAccessibleWidget::text(which);
     }
-    QAccessible::State state() const override {
-        QAccessible::State state = QAccessibleWidget::state();
-        state.pressed = button()->isDown();
-        return state;
-    }
-    QStringList actionNames() const override {
-        return widget()->isEnabled() ? QStringList{pressAction()} : QStringList();
-    }
-    void doAction(const QString& action) override {
-        if (action == pressAction() && widget()->isEnabled()) button()->animateClick();
-    }
-    QStringList keyBindingsForAction(const QString& action) const override {
-        if (action != pressAction() || button()->key().isEmpty()) return {};
-        return {KeyBindingName(button()->key())};
-    }
-
-  private:
-    ImageButton* button() const { return static_cast<ImageButton*>(widget()); }
 };
 
 QAccessibleInterface* WindowWidgetFactory(const QString& className, QObject* object) {
+    // The main window is the application's frame (a bare widget would be a filler pane).
+    if (className == QLatin1String("TfmMain")) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
+    if (className == QLatin1String("ImageButton") ||
+        (className == QLatin1String("QToolButton") &&
+         object->objectName() == QLatin1String("browseButton"))) {
+        return new AccessiblePressButton(static_cast<QAbstractButton*>(object));
+    }
     if (className == QLatin1String("PercentBar")) {
         return new AccessiblePercentBar(static_cast<PercentBar*>(object));
     }
-    if (className == QLatin1String("ImageButton")) {
-        return new AccessibleImageButton(static_cast<ImageButton*>(object));
-    }
     if (className == QLatin1String("AnimationControl")) {
         return new AccessibleAnimation(static_cast<AnimationControl*>(object));
+    }
+    if (className == QLatin1String("QLabel") &&
+        object->objectName() == QLatin1String("lblProcessStatus")) {
+        return new AccessibleStatusLine(static_cast<QLabel*>(object));
     }
     if (className == QLatin1String("QLabel") &&
         object->objectName() == QLatin1String("lblWebLink")) {
@@ -153,6 +208,12 @@ void InstallAccessibleWidgets() {
         return true;
     }();
     (void)installed;
+}
+
+void AnnounceStatusLine(QLabel& line) {
+    if (!QAccessible::isActive() || !line.isVisible()) return;
+    QAccessibleEvent shown(&line, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
 }
 
 void NameControlsForAccessibility(TfmMain& fm) {
@@ -180,8 +241,22 @@ void NameControlsForAccessibility(TfmMain& fm) {
         {fm.Label11, fm.edSaveCombined},
     };
     for (const auto& [label, field] : labelled) label->setBuddy(field);
+    // The label shows a Cyrillic "а", which a speech synthesizer reads as another letter; a
+    // field is read with its label's name.
+    const QString fromFile = QStringLiteral("Select a file to divide:");
+    fm.Label6->setAccessibleName(fromFile);
+    fm.edFromFile->setAccessibleName(fromFile);
     // On Linux Qt names a drop-down list by its current item; this says what the item is.
     fm.boxDivideType->setAccessibleDescription(QStringLiteral("Unit of the part size"));
+    // A screen reader sets the list by the action of one of its items, which only selects the
+    // item in the closed list: that choice is the list's. While the list is open, selecting
+    // only highlights, until Return or a click.
+    QComboBox* units = fm.boxDivideType;
+    QObject::connect(units->view()->selectionModel(), &QItemSelectionModel::selectionChanged, units,
+                     [units](const QItemSelection& selected) {
+                         if (units->view()->isVisible() || selected.indexes().isEmpty()) return;
+                         units->setCurrentIndex(selected.indexes().first().row());
+                     });
     fm.list->setAccessibleName(QStringLiteral("List of files to be combined"));
 
     fm.bar->setAccessibleName(QStringLiteral("Job progress"));

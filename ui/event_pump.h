@@ -1,7 +1,11 @@
 #pragma once
 
+#include <functional>
+
 #include "own_environment.h"
 #include "partory/run_control.h"
+
+class QObject;
 
 // The window's event loop as a job sees it: a full pump after each unit of work and while
 // paused; between the slices of one long unit, only what keeps the window alive (timers, paint,
@@ -10,9 +14,16 @@ class QtEventPump : public partory::EventPump {
   public:
     void PumpEvents() override;
     void WaitForEvents() override;
-    // Clicks and keys that arrive meanwhile stay queued for the next PumpEvents.
+    // Clicks and keys that arrive meanwhile stay queued for the next PumpEvents, and so do
+    // the commands of PostUserCommand.
     void KeepAlive() override;
 };
+
+// Runs `command` as user input that does not come through the window system (a press by an
+// assistive technology): from the event loop once the caller has returned, and never inside
+// a unit's KeepAlive, where it waits for the next full pump as a click would. Dropped when
+// `context` is gone by then.
+void PostUserCommand(QObject* context, std::function<void()> command);
 
 // Picks Qt's own event loop over GLib's for this process; must run before the application
 // object exists. A job pumps once after every part, and an empty pass of Qt's loop costs about

@@ -3,12 +3,14 @@
 #include <QColor>
 #include <QEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPixmap>
 #include <QUrl>
 
+#include "accessibility.h"
 #include "fonts.h"
 #include "widgets/window_placement.h"
 #include "user_dialogs.h"
@@ -47,6 +49,7 @@ QPixmap TransparentIcon(const QString& resource) {
 TfmAbout::TfmAbout(QWidget* owner)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint) {
+    InstallAccessibleWidgets();
     setObjectName(QStringLiteral("fmAbout"));
     setWindowTitle(QStringLiteral(" About"));
     setFont(WindowFont());
@@ -80,7 +83,12 @@ TfmAbout::TfmAbout(QWidget* owner)
     lblWebLink->setCursor(Qt::PointingHandCursor);
     // A press on the link, usable or not, must never reach the panel and close the window.
     lblWebLink->setAttribute(Qt::WA_NoMousePropagation);
+    // The keyboard's way to the link: Tab gives it the focus (it is the window's only control,
+    // so it has it from the start), Return or Space opens it. Escape closes the window.
+    lblWebLink->setFocusPolicy(Qt::TabFocus);
     showLinkState();
+    // What a screen reader reads with the window's title.
+    setAccessibleDescription(lblProductName->text() + QLatin1Char(' ') + lblVersion->text());
 
     for (QObject* clickable :
          {static_cast<QObject*>(pnlFill), static_cast<QObject*>(ProgramIcon),
@@ -124,6 +132,13 @@ void TfmAbout::showLinkState() {
 
 bool TfmAbout::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress && watched == lblWebLink) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space) return false;
+        lblWebLinkMouseDown();
+        lblWebLinkClick();
+        return true;
+    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
         type != QEvent::MouseButtonDblClick) {
         return QDialog::eventFilter(watched, event);

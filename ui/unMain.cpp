@@ -73,6 +73,9 @@ TfmMain::TfmMain(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint) {
+    // Before any control exists: Qt keeps the first interface it makes for a widget, and a
+    // control's first text already makes one while assistive technology listens.
+    InstallAccessibleWidgets();
     setObjectName(QStringLiteral("fmMain"));
     setWindowTitle(QStringLiteral("Partory"));
     setFixedSize(kClientSize);
@@ -243,9 +246,9 @@ void TfmMain::createTaskPage() {
     movie_intro->setStrip(QStringLiteral("movie"), strip(QStringLiteral("movie")));
 
     lblStep2 = PageLabel(pnlInit, "lblStep2", QStringLiteral("Step 2:"), 8, 227, true);
-    lblClickNext = PageLabel(pnlInit, "lblClickNext",
-                             QStringLiteral("Click \"Next\" after you have completed the step above"),
-                             8, 244, false);
+    lblClickNext = PageLabel(
+        pnlInit, "lblClickNext",
+        QStringLiteral("Click \"Next\" after you have completed the step above"), 8, 244, false);
 
     // A radio button's handler runs when it becomes checked, by the user or by the code.
     connect(rbDivide, &QRadioButton::toggled, this, [this](bool checked) {
@@ -402,9 +405,14 @@ void TfmMain::FormActivate() {
 void TfmMain::focusShownPage() {
     if (pnlInit->isVisible()) {
         (rbDivide->isChecked() ? rbDivide : rbCombine)->setFocus();
+    } else if (pnlProgress->isVisible()) {
+        // The progress and completion pages have no control that takes the keyboard: their
+        // status line and heading take it, so that a screen reader reads them as they show
+        // and change, and no key reaches a field of a hidden page.
+        lblProcessStatus->setFocus();
+    } else if (pnlDone->isVisible()) {
+        lblDone->setFocus();
     } else {
-        // The progress and completion pages have no control that takes the keyboard. The
-        // window itself takes it, so that no key reaches a field of a hidden page.
         setFocus();
     }
 }

@@ -249,7 +249,8 @@ class TfmMain : public QWidget {
     void slotChanged(ImageButton* button);
 
     // Whenever a page has been hidden: the keyboard goes to the page now shown (the checked task
-    // button) or to the window itself, never stays in a field of the hidden page.
+    // button, the status line, the outcome's heading), never stays in a field of the hidden
+    // page.
     void focusShownPage();
     // Back's seven steps, shared by "Back" and the start-over button.
     void backAction();

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <algorithm>
 
+#include "accessibility.h"
 #include "event_pump.h"
 #include "fonts.h"
 #include "partory/settings_check.h"
@@ -59,12 +60,18 @@ UserDialogs::MessageKind DialogKind(partory::MessageKind kind) {
 }  // namespace
 
 void TfmMain::createProgressPage() {
-    lblProcessStatus = new QLabel(kPleaseWait, pnlProgress);
+    // Named before it has a text: its accessible interface, made at the first text, depends
+    // on the name.
+    lblProcessStatus = new QLabel(pnlProgress);
     lblProcessStatus->setObjectName(QStringLiteral("lblProcessStatus"));
+    lblProcessStatus->setText(kPleaseWait);
     lblProcessStatus->setFont(BoldLabelFont());
     lblProcessStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblProcessStatus->move(8, 72);
     lblProcessStatus->adjustSize();
+    // Takes the focus on the page, which has no control that would, so that a screen reader
+    // reads the line when the page shows and again whenever it changes.
+    lblProcessStatus->setFocusPolicy(Qt::TabFocus);
 
     bar = new PercentBar(pnlProgress);
     bar->setObjectName(QStringLiteral("bar"));
@@ -96,6 +103,8 @@ void TfmMain::createDonePage() {
     lblDone->setFont(BoldLabelFont());
     lblDone->setGeometry(123, 59, 313, 16);
     lblDone->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // Takes the focus when the page shows; its accessible name is the whole outcome.
+    lblDone->setFocusPolicy(Qt::TabFocus);
 
     lblDoneExplanation = new OutcomeLabel(pnlDone);
     lblDoneExplanation->setObjectName(QStringLiteral("lblDoneExplanation"));
@@ -120,11 +129,12 @@ void TfmMain::EnterProgressPage() {
     // Whatever a former job left drawn, the bar comes up only at this job's first per cent.
     bar->resetForJob();
     pnlProgress->show();
-    focusShownPage();
     movie_process->setStrip(movie_intro->stripName(), strip(movie_intro->stripName()));
     movie_process->start();
     lblProcessStatus->setText(kPleaseWait);
     lblProcessStatus->adjustSize();
+    // Once the line is this job's.
+    focusShownPage();
 }
 
 void TfmMain::btnPauseClick() {
@@ -134,6 +144,7 @@ void TfmMain::btnPauseClick() {
     movie_process->stop();
     lblProcessStatus->setText(kPausedText);
     lblProcessStatus->adjustSize();
+    AnnounceStatusLine(*lblProcessStatus);
     PumpEvents();
 }
 
@@ -144,6 +155,7 @@ void TfmMain::btnContinueClick() {
     movie_process->start();
     lblProcessStatus->setText(kPleaseWait);
     lblProcessStatus->adjustSize();
+    AnnounceStatusLine(*lblProcessStatus);
     PumpEvents();
 }
 
@@ -178,6 +190,8 @@ void TfmMain::ShowJobOutcome() {
         SetTextColor(lblDone, kErrorColor);
     }
     lblDoneExplanation->setText(QString::fromStdString(state.ResultText));
+    // Heading and outcome line are read as one when the heading takes the focus.
+    lblDone->setAccessibleName(lblDone->text() + QLatin1Char(' ') + lblDoneExplanation->text());
     pnlDone->show();
     focusShownPage();
 }

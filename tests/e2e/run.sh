@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The end-to-end suite of the real window:  run.sh <partory> <e2e_xshot> <shots folder>
-# The driver starts and ends its own X server, window manager and program (which also die
-# with it, however it ends); this script owns the scratch folder, and passes a signal that
-# ends it on to the driver so that the driver can clean up first.
+# PARTORY_E2E_DRIVER names another driver of this folder (drive.py by default); each runs with
+# the system's python3, which has the Debian packages' modules. The driver starts and ends its
+# own X server, window manager and program (which also die with it, however it ends); this
+# script owns the scratch folder, and passes a signal that ends it on to the driver so that
+# the driver can clean up first.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/partory-e2e-XXXXXX")
@@ -13,7 +15,9 @@ finish() {
 }
 trap finish EXIT
 trap 'exit 143' INT TERM HUP
-PARTORY_E2E_WORK="$work" python3 "$here/drive.py" "$@" &
+python=python3
+[[ -x /usr/bin/python3 ]] && python=/usr/bin/python3
+PARTORY_E2E_WORK="$work" "$python" "$here/${PARTORY_E2E_DRIVER:-drive.py}" "$@" &
 driver=$!
 wait "$driver"
 status=$?

@@ -90,6 +90,8 @@ class TestAbout : public QObject {
     void keepsPageAndValues_data();
     void keepsPageAndValues();
     void linkClickKeepsWindowOpenAndTurnsPurple();
+    void keysOnTheLink_data();
+    void keysOnTheLink();
     void failedOpenDisablesLinkForGood();
     void ownSettingsDoNotReachTheBrowser_data();
     void ownSettingsDoNotReachTheBrowser();
@@ -319,6 +321,40 @@ void TestAbout::linkClickKeepsWindowOpenAndTurnsPurple() {
     });
     TfmAbout another(nullptr);
     QCOMPARE(LinkColour(another), kPurple);
+}
+
+// The link is the window's one control: it has the focus from the start, Return or Space opens
+// it as a click does, and Escape closes the window.
+void TestAbout::keysOnTheLink_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("opens");
+    QTest::addColumn<bool>("staysOpen");
+    QTest::newRow("Return") << int(Qt::Key_Return) << 1 << true;
+    QTest::newRow("Space") << int(Qt::Key_Space) << 1 << true;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << 0 << false;
+    QTest::newRow("a letter") << int(Qt::Key_A) << 0 << true;
+}
+
+void TestAbout::keysOnTheLink() {
+    QFETCH(int, key);
+    QFETCH(int, opens);
+    QFETCH(bool, staysOpen);
+    TfmAbout about(nullptr);
+    QWidget* focused = nullptr;
+    bool openAfterKey = false;
+    ExecWith(about, [&] {
+        about.activateWindow();
+        // Where the platform reports no activation, the key still goes to the focus widget.
+        (void)QTest::qWaitForWindowActive(&about);
+        focused = about.focusWidget();
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &about,
+                        Qt::Key(key));
+        openAfterKey = about.isVisible();
+        about.close();
+    });
+    QCOMPARE(focused, static_cast<QWidget*>(about.lblWebLink));
+    QCOMPARE(scripted_.count(ScriptedDialogs::Call::OpenUrl), opens);
+    QCOMPARE(openAfterKey, staysOpen);
 }
 
 void TestAbout::failedOpenDisablesLinkForGood() {

@@ -2,6 +2,7 @@
 
 #include <qdrawutil.h>
 
+#include <QAccessible>
 #include <QPainter>
 #include <QRegion>
 #include <algorithm>
@@ -12,6 +13,8 @@ namespace {
 
 const QColor kBarColor(79, 79, 255);
 constexpr int kFrameMilliseconds = 16;
+// A screen reader speaks a progress bar's value now and then; more events only load the bus.
+constexpr int kAnnouncementMilliseconds = 250;
 
 }  // namespace
 
@@ -21,6 +24,9 @@ PercentBar::PercentBar(QWidget* parent) : QWidget(parent) {
     nextFrame_.setParent(this);
     nextFrame_.setSingleShot(true);
     connect(&nextFrame_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    nextAnnouncement_.setParent(this);
+    nextAnnouncement_.setSingleShot(true);
+    connect(&nextAnnouncement_, &QTimer::timeout, this, &PercentBar::announceValue);
 }
 
 void PercentBar::SetMaximum(std::int64_t maximum) {
@@ -37,6 +43,24 @@ void PercentBar::SetPosition(std::int64_t position) {
     drawnPercent_ = now;
     show();
     requestPaint();
+    requestAnnouncement();
+}
+
+void PercentBar::requestAnnouncement() {
+    if (!QAccessible::isActive() || nextAnnouncement_.isActive()) return;
+    const qint64 since = sinceLastAnnouncement_.isValid() ? sinceLastAnnouncement_.elapsed()
+                                                          : kAnnouncementMilliseconds;
+    if (since >= kAnnouncementMilliseconds) {
+        announceValue();
+    } else {
+        nextAnnouncement_.start(static_cast<int>(kAnnouncementMilliseconds - since));
+    }
+}
+
+void PercentBar::announceValue() {
+    sinceLastAnnouncement_.restart();
+    QAccessibleValueChangeEvent event(this, qlonglong(position_));
+    QAccessible::updateAccessibility(&event);
 }
 
 void PercentBar::requestPaint() {
@@ -68,6 +92,7 @@ int PercentBar::percent() const {
 
 void PercentBar::resetForJob() {
     nextFrame_.stop();
+    nextAnnouncement_.stop();
     hide();
     drawnPercent_ = 0;
 }

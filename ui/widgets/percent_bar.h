@@ -11,10 +11,11 @@
 // until a position gives a whole per cent that differs from the last one drawn, and then
 // follows the job. The text "N%" is drawn in two colours: the ground colour over the filled
 // part, the bar colour over the empty part. Changes that come faster than a screen shows them
-// are painted together, at most once a frame, with the last of them.
+// are painted together, at most once a frame, with the last of them. Assistive technology is
+// told of a new per cent at most four times a second, the last one always.
 class PercentBar : public QWidget, public partory::ProgressSink {
     Q_OBJECT
-public:
+  public:
     explicit PercentBar(QWidget* parent = nullptr);
 
     // A maximum equal to the current one or to the minimum 0 is ignored; a position above the
@@ -31,14 +32,18 @@ public:
     // At each job start: hidden, and the last drawn per cent is 0 again.
     void resetForJob();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void requestPaint();
+    void requestAnnouncement();
+    void announceValue();
 
     QTimer nextFrame_;
     QElapsedTimer sinceLastPaint_;
+    QTimer nextAnnouncement_;
+    QElapsedTimer sinceLastAnnouncement_;
     std::int64_t maximum_ = 1;
     std::int64_t position_ = 0;
     int drawnPercent_ = 0;
