@@ -1,10 +1,16 @@
 #include "event_pump.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QtGlobal>
 
 void QtEventPump::PumpEvents() {
-    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    if (lastPassIdle_ && sinceFullPass_.elapsed() < kQuietPassMilliseconds) return;
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (dispatcher == nullptr) return;
+    lastPassIdle_ = !dispatcher->processEvents(QEventLoop::AllEvents);
+    sinceFullPass_.start();
 }
 
 void QtEventPump::WaitForEvents() {

@@ -1,16 +1,29 @@
 #pragma once
 
+#include <QElapsedTimer>
+
 #include "partory/run_control.h"
 
 // The window's event loop as a job sees it: a full pump after each unit of work and while
 // paused; between the slices of one long unit, only what keeps the window alive (timers, paint,
 // the window system's ping and expose), so that no handler of user input runs inside a unit.
+//
+// A job of small parts pumps every few microseconds, and a full pass of the loop (the window
+// system's socket, the timers) costs more than such a part. So a pump always runs what handlers
+// queued, but makes the full pass only while the last one found something to do, or once a few
+// milliseconds have passed since it: a click or a key then acts at a part boundary within those
+// milliseconds.
 class QtEventPump : public partory::EventPump {
   public:
     void PumpEvents() override;
     void WaitForEvents() override;
     // Clicks and keys that arrive meanwhile stay queued for the next PumpEvents.
     void KeepAlive() override;
+
+  private:
+    static constexpr qint64 kQuietPassMilliseconds = 4;
+    QElapsedTimer sinceFullPass_;
+    bool lastPassIdle_ = false;
 };
 
 // Picks Qt's own event loop over GLib's for this process; must run before the application
