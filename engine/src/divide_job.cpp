@@ -89,7 +89,8 @@ class DivideJob {
             // test before the part's first block sees what a test before every block would.
             if (state_.CancelRequested) {
                 TakeCancelStep(state_);
-            } else if (!(block_ ? WriteFromBlocks(size) : slices_.Copy(runs_, partWriter_, size) >= 0)) {
+            } else if (!(block_ ? WriteFromBlocks(size)
+                                : slices_.Copy(runs_, partWriter_, size) >= 0)) {
                 return false;
             }
 
