@@ -6,7 +6,7 @@
 
 #include "partory/file_layer.h"
 #include "partory/run_control.h"
-#include "source_runs.h"
+#include "holes.h"
 
 namespace partory {
 

@@ -1,4 +1,4 @@
-#include "source_runs.h"
+#include "holes.h"
 
 #include <algorithm>
 
