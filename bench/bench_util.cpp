@@ -98,6 +98,18 @@ std::int64_t FileSize(const std::string& path) {
     return st.st_size;
 }
 
+std::int64_t AllocatedBytes(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) Fail("missing " + path + ": " + Errno());
+    return static_cast<std::int64_t>(st.st_blocks) * 512;
+}
+
+std::string MiBText(double bytes) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.1f MiB", bytes / kMiB);
+    return text;
+}
+
 void MakeFolder(const std::string& path) {
     if (::mkdir(path.c_str(), 0755) != 0) Fail("cannot create folder " + path + ": " + Errno());
 }

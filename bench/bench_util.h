@@ -99,6 +99,13 @@ ProcessResult RunCat(const std::vector<std::vector<std::string>>& batches,
 
 // ---- measuring
 
+// A target a case checks itself: its text, whether it was met, and the figures behind it.
+struct Target {
+    std::string text;
+    bool met = false;
+    std::string figures;
+};
+
 struct Row {
     std::string name;
     double partory = 0;
@@ -109,6 +116,9 @@ struct Row {
     double partoryCpu = 0;  // medians of user + system seconds
     double peerCpu = 0;
     std::optional<double> engine;  // window cases: the same job through the engine alone
+    std::vector<Target> targets;
+    // The peer is a reference for this row's own targets, not a rival every row must beat.
+    bool ownTargetsOnly = false;
 };
 
 inline Row MakeRow(std::string name, double partory, std::optional<double> peer, long rssKiB = 0,
@@ -143,7 +153,15 @@ Row DivideCase(const Config& config, const std::string& folder, const std::strin
                std::uint64_t seed);
 Row CombineCase(const Config& config, const std::string& folder, const std::string& name,
                 const std::vector<std::string>& inputs, const std::string& expected);
-Row SparseCase(const std::string& folder, double scale);
+// A sparse source divided into five parts against split, and the parts combined back against
+// cp --sparse=auto of the source.
+std::vector<Row> SparseCases(const Config& config, const std::string& folder);
+// Divide and combine of 1 GiB in 64 MiB parts on XFS and btrfs images, against split and cat;
+// `skipped` tells which could not run and why.
+std::vector<Row> CopyOnWriteCases(const Config& config, const std::string& folder,
+                                  std::string& skipped);
+std::int64_t AllocatedBytes(const std::string& path);
+std::string MiBText(double bytes);
 Row PauseCase(const std::string& folder);
 // The child side: one job, as the window would run it, without a window.
 int RunChildJob(int argc, char** argv);

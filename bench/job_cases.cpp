@@ -72,15 +72,18 @@ Row CombineCase(const Config& config, const std::string& folder, const std::stri
 }
 
 // Case 5: a sparse source of five parts; a few marks at known offsets show that every part
-// holds the right range, and the whole of every part is compared with the source.
-Row SparseCase(const std::string& folder, double scale) {
+// holds the right range, and the whole of every part is compared with the source. split, which
+// writes every zero of the holes, runs once as the peer. Then the parts are combined back,
+// against cp --sparse=auto of the source.
+std::vector<Row> SparseCases(const Config& config, const std::string& folder) {
     MakeFolder(folder);
     const std::int64_t partBytes = std::max<std::int64_t>(
-        64 * kKiB, std::llround(static_cast<double>(kGiB) * scale) & ~std::int64_t{4095});
+        64 * kKiB, std::llround(static_cast<double>(kGiB) * config.scale) & ~std::int64_t{4095});
     const std::int64_t parts = 5;
     const std::int64_t size = partBytes * parts;
     const std::string source = folder + "/source";
     const std::string partoryDir = folder + "/partory";
+    const std::string splitDir = folder + "/split";
     MakeFolder(partoryDir);
 
     struct Mark {
@@ -106,9 +109,21 @@ Row SparseCase(const std::string& folder, double scale) {
             WriteAllAt(fd.get(), mark.bytes.data(), 16, mark.offset, source);
         }
     }
-
     ::sync();
-    const ProcessResult result = RunPartoryDivide(source, partoryDir, partBytes);
+
+    std::vector<double> times;
+    long rss = 0;
+    for (int run = -1; run < config.runs; ++run) {
+        EmptyFolder(partoryDir);
+        ::sync();
+        const ProcessResult result = RunPartoryDivide(source, partoryDir, partBytes);
+        rss = std::max(rss, result.maxRssKiB);
+        if (run >= 0) times.push_back(result.seconds);
+    }
+    MakeFolder(splitDir);
+    ::sync();
+    const ProcessResult split = RunSplit(source, splitDir, std::to_string(partBytes), 2);
+    RemoveTree(splitDir);
 
     if (EntryCount(partoryDir) != parts) {
         Fail("sparse: expected 5 parts, found " + std::to_string(EntryCount(partoryDir)));
@@ -123,6 +138,8 @@ Row SparseCase(const std::string& folder, double scale) {
                  " is not where it belongs in " + part);
         }
     }
+    std::int64_t partsAllocated = 0;
+    std::vector<std::string> partPaths;
     for (std::int64_t p = 1; p <= parts; ++p) {
         const std::string part = PartPath(partoryDir, p);
         if (FileSize(part) != partBytes) {
@@ -130,15 +147,67 @@ Row SparseCase(const std::string& folder, double scale) {
                  std::to_string(partBytes));
         }
         CompareRanges(part, 0, source, (p - 1) * partBytes, partBytes, "sparse");
+        partsAllocated += AllocatedBytes(part);
+        partPaths.push_back(part);
     }
-    RemoveTree(folder);
+    const std::int64_t sourceAllocated = AllocatedBytes(source);
 
-    char note[160];
-    std::snprintf(note, sizeof(note), "%.2f GiB into %lld parts of %.2f GiB checked, %.0f MiB/s",
+    std::vector<Row> rows;
+    char note[200];
+    std::snprintf(note, sizeof(note),
+                  "%.2f GiB into %lld parts of %.2f GiB checked; parts use %s, the source %s",
                   static_cast<double>(size) / kGiB, static_cast<long long>(parts),
                   static_cast<double>(partBytes) / kGiB,
-                  static_cast<double>(size) / kMiB / result.seconds);
-    return MakeRow("divide sparse", result.seconds, std::nullopt, result.maxRssKiB, note);
+                  MiBText(static_cast<double>(partsAllocated)).c_str(),
+                  MiBText(static_cast<double>(sourceAllocated)).c_str());
+    Row divide = MakeRow("divide sparse", Median(times), split.seconds, rss, note);
+    divide.partoryCpu = 0;
+    const double faster = split.seconds / divide.partory;
+    divide.targets.push_back({"sparse divide >= 20 x faster than writing every zero (split)",
+                              faster >= 20, std::to_string(static_cast<int>(faster)) + " x"});
+    divide.targets.push_back(
+        {"sparse divide's parts use <= the source's blocks + 1 MiB",
+         partsAllocated <= sourceAllocated + kMiB,
+         MiBText(static_cast<double>(partsAllocated)) + " vs " +
+             MiBText(static_cast<double>(sourceAllocated))});
+    rows.push_back(std::move(divide));
+
+    // The parts back into one file, against cp --sparse=auto of the source.
+    const std::string listFile = folder + "/list";
+    const std::string partoryOut = folder + "/partory.out";
+    const std::string cpOut = folder + "/cp.out";
+    WriteListFile(listFile, partPaths);
+    std::int64_t outAllocated = 0, cpAllocated = 0;
+    Row combine = Alternate(
+        "combine sparse", config.runs, [&] { RemoveTree(partoryOut); },
+        [&] {
+            const ProcessResult result = RunPartoryCombine(listFile, partoryOut);
+            outAllocated = AllocatedBytes(partoryOut);
+            return result;
+        },
+        [&] { RemoveTree(cpOut); },
+        [&] {
+            const ProcessResult result = RunProcess({"cp", "--sparse=auto", source, cpOut});
+            cpAllocated = AllocatedBytes(cpOut);
+            return result;
+        });
+    CompareFiles(partoryOut, source, "combine sparse");
+    combine.note = "5 parts checked against the source; output uses " +
+                   MiBText(static_cast<double>(outAllocated)) + ", cp's " +
+                   MiBText(static_cast<double>(cpAllocated)) + "; peer: cp --sparse=auto";
+    const double ratio = *combine.peer / combine.partory;
+    char figures[64];
+    std::snprintf(figures, sizeof(figures), "%.2f x cp", ratio);
+    combine.targets.push_back({"sparse combine within 2 x the time of cp --sparse=auto",
+                               ratio >= 0.5, figures});
+    combine.targets.push_back({"sparse combine uses no more blocks than cp",
+                               outAllocated <= cpAllocated,
+                               MiBText(static_cast<double>(outAllocated)) + " vs " +
+                                   MiBText(static_cast<double>(cpAllocated))});
+    combine.ownTargetsOnly = true;
+    rows.push_back(std::move(combine));
+    RemoveTree(folder);
+    return rows;
 }
 
 // An event loop that sleeps in poll() like the window's: the first pump after a part presses

@@ -238,9 +238,15 @@ int LongPart(const QString& folder, double seconds) {
     const QString parts = folder + QStringLiteral("/parts");
     if (!QDir().mkpath(parts)) Die("cannot create " + parts.toStdString());
     {
-        // A first part of 64 MiB, then one byte: a hole is copied as slowly as data here.
+        // A first part of 64 MiB, then one byte. Data, not a hole: holes are passed over
+        // without a copy, so the slow copy would never run.
         QFile file(source);
-        if (!file.open(QIODevice::WriteOnly) || !file.resize(kPart + 1)) Die("cannot make the source");
+        if (!file.open(QIODevice::WriteOnly)) Die("cannot make the source");
+        const QByteArray block(1024 * 1024, 'p');
+        for (std::int64_t written = 0; written < kPart; written += block.size()) {
+            if (file.write(block) != block.size()) Die("cannot write the source");
+        }
+        if (file.write("p", 1) != 1) Die("cannot write the source");
     }
     SlowCopyLayer files(seconds / static_cast<double>(kPart));
     partory::SetJobFileLayer(&files);

@@ -1,5 +1,6 @@
 #include "event_pump.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QList>
@@ -62,7 +63,12 @@ void ReleaseHeld() {
 }  // namespace
 
 void QtEventPump::PumpEvents() {
-    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    if (lastPassIdle_ && sinceFullPass_.elapsed() < kQuietPassMilliseconds) return;
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (dispatcher == nullptr) return;
+    lastPassIdle_ = !dispatcher->processEvents(QEventLoop::AllEvents);
+    sinceFullPass_.start();
 }
 
 void QtEventPump::WaitForEvents() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <functional>
 
 #include "own_environment.h"
@@ -10,6 +11,12 @@ class QObject;
 // The window's event loop as a job sees it: a full pump after each unit of work and while
 // paused; between the slices of one long unit, only what keeps the window alive (timers, paint,
 // the window system's ping and expose), so that no handler of user input runs inside a unit.
+//
+// A job of small parts pumps every few microseconds, and a full pass of the loop (the window
+// system's socket, the timers) costs more than such a part. So a pump always runs what handlers
+// queued, but makes the full pass only while the last one found something to do, or once a few
+// milliseconds have passed since it: a click or a key then acts at a part boundary within those
+// milliseconds.
 class QtEventPump : public partory::EventPump {
   public:
     void PumpEvents() override;
@@ -17,6 +24,11 @@ class QtEventPump : public partory::EventPump {
     // Clicks and keys that arrive meanwhile stay queued for the next PumpEvents, and so do
     // the commands of PostUserCommand.
     void KeepAlive() override;
+
+  private:
+    static constexpr qint64 kQuietPassMilliseconds = 4;
+    QElapsedTimer sinceFullPass_;
+    bool lastPassIdle_ = false;
 };
 
 // Runs `command` as user input that does not come through the window system (a press by an

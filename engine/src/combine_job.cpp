@@ -75,7 +75,7 @@ class OutputTime {
 
 // Appends one whole input to the output and notes its time for the output. False when the
 // input cannot be opened or read whole, or the output cannot take it.
-bool AppendInput(const std::string& path, FileHandle output, const FileIdentity& outputIdentity,
+bool AppendInput(const std::string& path, HoleWriter& output, const FileIdentity& outputIdentity,
                  OutputTime& time, FileLayer& files, SliceCopier& slices) {
     HandleGuard input(files, files.OpenRead(path));
     if (input.get() == kNoFile) return false;
@@ -86,7 +86,11 @@ bool AppendInput(const std::string& path, FileHandle output, const FileIdentity&
     if (status->identity == outputIdentity) return false;
     const std::int64_t size = status->size;
     time.Take(status->modifiedSeconds, size > 0);
-    if (size > 0 && slices.Copy(input.get(), output, size) != size) return false;
+    if (size > 0) {
+        SourceRuns runs(files);
+        runs.Start(input.get(), *status);
+        if (slices.Copy(runs, output, size) != size) return false;
+    }
     // The input was only read and every byte of it has arrived: a failed close loses nothing.
     input.Close();
     return true;
@@ -157,6 +161,8 @@ void RunCombineJob(const CombineSettings& settings, RunState& state, ProgressSin
 
     OutputTime time;
     SliceCopier slices(files, pump);
+    HoleWriter writer(files);
+    writer.Start(output.get(), 0, outputStatus->kind == PathKind::File);
 
     for (std::int64_t i = 1; i <= count; ++i) {
         WaitWhilePaused(state, pump);
@@ -164,7 +170,7 @@ void RunCombineJob(const CombineSettings& settings, RunState& state, ProgressSin
             TakeCancelStep(state);
             break;
         }
-        if (!AppendInput(inputs[static_cast<std::size_t>(i - 1)], output.get(),
+        if (!AppendInput(inputs[static_cast<std::size_t>(i - 1)], writer,
                          outputStatus->identity, time, files, slices)) {
             Fail(state, kCopyErrorText);
             break;

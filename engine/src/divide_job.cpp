@@ -46,7 +46,9 @@ class DivideJob {
           progress_(progress),
           pump_(pump),
           files_(files),
-          slices_(files, pump) {}
+          slices_(files, pump),
+          runs_(files),
+          partWriter_(files) {}
 
     ~DivideJob() {
         // Whatever way the job is left, nothing it opened stays open.
@@ -69,6 +71,7 @@ class DivideJob {
         // A device or pipe has no size to divide by.
         if (!source || source->kind != PathKind::File) return false;
         const std::int64_t n = source->size;
+        runs_.Start(source_, *source);
 
         if (size <= 0) return false;  // no division; a negative size gives no parts either
         const std::int64_t count = n / size + (n % size != 0 ? 1 : 0);
@@ -80,14 +83,16 @@ class DivideJob {
             const std::string path =
                 JoinPath(settings_.DestinationFolder, MakePartName(settings_.NameTemplate, p));
             if (!OpenPart(path, source->identity)) return false;
+            partWriter_.Start(part_, 0, partIsFile_);
 
             // CancelRequested changes only inside pumps, and none runs within a part, so one
             // test before the part's first block sees what a test before every block would.
             if (state_.CancelRequested) {
                 TakeCancelStep(state_);
             } else {
-                const std::int64_t copied =
-                    block_ ? WriteFromBlocks(size) : slices_.Copy(source_, part_, size);
+                const std::int64_t copied = block_ ? WriteFromBlocks(size)
+                                                   : slices_.Copy(runs_, partWriter_, size);
+                if (copied < 0) return false;
                 // A source that ends before the size it had at the start was read has been cut
                 // by someone else: the parts would miss its data, so that is a failed read.
                 if (copied < std::min(size, n - (p - 1) * size)) return false;
@@ -112,26 +117,41 @@ class DivideJob {
     }
 
     // Writes the next `size` bytes of the source (fewer at its end) to the part, reading the
-    // source a block at a time. The bytes written, or -1 on failure.
+    // source a block at a time. A block of the source's hole is not read, and the part gets a
+    // hole for it. The bytes written, or -1 on failure.
     std::int64_t WriteFromBlocks(std::int64_t size) {
         std::int64_t inPart = 0;
         while (inPart < size) {
             if (blockAt_ == blockHeld_) {
                 if (sourceEnded_) break;
-                const std::int64_t got = files_.Read(source_, block_.get(), kBlockSize);
-                if (got < 0) return -1;
+                const std::int64_t want = runs_.Next(kBlockSize, blockIsHole_);
+                if (want < 0) return -1;
+                std::int64_t got = want;
+                if (!blockIsHole_) {
+                    if (!runs_.Ready()) return -1;
+                    got = files_.Read(source_, block_.get(), want);
+                    if (got < 0) return -1;
+                }
+                runs_.Passed(got);
                 // Fewer bytes than asked for means the source has ended.
-                sourceEnded_ = got < kBlockSize;
+                sourceEnded_ = got < want;
                 blockAt_ = 0;
                 blockHeld_ = got;
                 if (got == 0) break;
             }
             const std::int64_t take = std::min(size - inPart, blockHeld_ - blockAt_);
-            if (!files_.Write(part_, block_.get() + blockAt_, take)) return -1;
+            if (blockIsHole_) {
+                if (!partWriter_.Skip(take)) return -1;
+            } else {
+                if (!partWriter_.Ready() || !files_.Write(part_, block_.get() + blockAt_, take)) {
+                    return -1;
+                }
+                partWriter_.Wrote(take);
+            }
             blockAt_ += take;
             inPart += take;
         }
-        return inPart;
+        return partWriter_.Finish() ? inPart : -1;
     }
 
     // Creates the part file or empties the one that has its name, unless that is the source
@@ -139,11 +159,13 @@ class DivideJob {
     // just created cannot be the source, so only one that was there already is examined.
     bool OpenPart(const std::string& path, const FileIdentity& sourceIdentity) {
         part_ = files_.CreateNew(path);
+        partIsFile_ = true;
         if (part_ != kFileExists) return part_ != kNoFile;
         part_ = files_.Create(path, false);
         if (part_ == kNoFile) return false;
         const auto status = files_.Status(part_);
         if (!status || status->identity == sourceIdentity) return false;
+        partIsFile_ = status->kind == PathKind::File;
         // Only a non-empty file needs cutting; devices cannot be cut at all.
         return status->size == 0 || files_.Truncate(part_);
     }
@@ -166,6 +188,8 @@ class DivideJob {
     EventPump& pump_;
     FileLayer& files_;
     SliceCopier slices_;
+    SourceRuns runs_;
+    HoleWriter partWriter_;
     FileHandle source_ = kNoFile;
     FileHandle part_ = kNoFile;
     // Small parts only: the block of the source in hand, and how much of it is used.
@@ -173,6 +197,8 @@ class DivideJob {
     std::int64_t blockHeld_ = 0;
     std::int64_t blockAt_ = 0;
     bool sourceEnded_ = false;
+    bool blockIsHole_ = false;
+    bool partIsFile_ = true;  // else a device, which takes no holes
 };
 
 }  // namespace

@@ -31,6 +31,7 @@ FileStatus FromStat(const struct stat& st) {
     status.kind = KindFromMode(st.st_mode);
     status.modifiedSeconds = st.st_mtim.tv_sec;
     status.linkCount = static_cast<std::uint64_t>(st.st_nlink);
+    status.allocated = static_cast<std::int64_t>(st.st_blocks) * 512;
     return status;
 }
 
@@ -83,6 +84,30 @@ public:
     }
 
     bool Truncate(FileHandle file) override { return ::ftruncate(file, 0) == 0; }
+
+    bool SetLength(FileHandle file, std::int64_t length) override {
+        int result;
+        do {
+            result = ::ftruncate(file, static_cast<off_t>(length));
+        } while (result != 0 && errno == EINTR);
+        return result == 0;
+    }
+
+    std::int64_t Seek(FileHandle file, std::int64_t offset, SeekTo to) override {
+        const int whence = to == SeekTo::Offset ? SEEK_SET : to == SeekTo::Data ? SEEK_DATA : SEEK_HOLE;
+        const off_t at = ::lseek(file, static_cast<off_t>(offset), whence);
+        if (at >= 0) return at;
+        if (to == SeekTo::Data && errno == ENXIO) return kNoMoreData;
+        if (to != SeekTo::Offset && (errno == EINVAL || errno == EOPNOTSUPP || errno == ENOSYS)) {
+            // No map of holes here: all of the file is data.
+            struct stat st;
+            if (::fstat(file, &st) != 0) return -1;
+            const std::int64_t found = to == SeekTo::Data ? offset : std::int64_t{st.st_size};
+            if (to == SeekTo::Data && offset >= st.st_size) return kNoMoreData;
+            return ::lseek(file, static_cast<off_t>(std::max(found, offset)), SEEK_SET);
+        }
+        return -1;
+    }
 
     std::optional<FileStatus> Status(FileHandle file) override {
         struct stat st;

@@ -330,6 +330,10 @@ class ShortCopyLayer final : public FileLayer {
     FileHandle Create(const std::string& p, bool x) override { return real.Create(p, x); }
     FileHandle CreateNew(const std::string& p) override { return real.CreateNew(p); }
     bool Truncate(FileHandle f) override { return real.Truncate(f); }
+    bool SetLength(FileHandle f, std::int64_t n) override { return real.SetLength(f, n); }
+    std::int64_t Seek(FileHandle f, std::int64_t at, SeekTo to) override {
+        return real.Seek(f, at, to);
+    }
     std::optional<FileStatus> Status(FileHandle f) override { return real.Status(f); }
     std::optional<FileStatus> StatusOfPath(const std::string& p) override {
         return real.StatusOfPath(p);

@@ -16,6 +16,7 @@
 #include "partory/divide_job.h"
 #include "partory/settings_check.h"
 #include "same_bytes.h"
+#include "sparse_files.h"
 #include "temp_dir.h"
 
 namespace partory::testing {
@@ -36,6 +37,10 @@ class ReadWriteCopyLayer final : public FileLayer {
     FileHandle Create(const std::string& p, bool x) override { return below_.Create(p, x); }
     FileHandle CreateNew(const std::string& p) override { return below_.CreateNew(p); }
     bool Truncate(FileHandle f) override { return below_.Truncate(f); }
+    bool SetLength(FileHandle f, std::int64_t n) override { return below_.SetLength(f, n); }
+    std::int64_t Seek(FileHandle f, std::int64_t at, SeekTo to) override {
+        return below_.Seek(f, at, to);
+    }
     std::optional<FileStatus> Status(FileHandle f) override { return below_.Status(f); }
     std::optional<FileStatus> StatusOfPath(const std::string& p) override {
         return below_.StatusOfPath(p);
@@ -122,14 +127,18 @@ int CountBefore(const std::vector<FileOp>& log, std::size_t end, FileOp op) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Divide: a 2,600-byte source in 1 Kbytes parts (1,024, 1,024, 552). A file already has the name
-// of part 2 (so it is cut), and an unrelated file shares the destination folder.
+// Divide: a 2,600-byte source in 1 Kbytes parts (1,024, 1,024, 552), or a sparse source of three
+// parts. A file already has the name of part 2 (so it is cut), and an unrelated file shares the
+// destination folder.
+
+constexpr std::int64_t K = 1024;
 
 struct DivideRun {
     TempDir dir;
     std::string source = dir / "source.bin";
     std::string out = dir / "out";
-    std::string sourceBytes = PatternBytes(2600, 7);
+    std::int64_t partBytes = K;
+    std::string sourceBytes;
     std::string oldPart2 = PatternBytes(3000, 9);
     std::string neighbour = dir / "out/keep.txt";
     DivideSettings settings;
@@ -137,19 +146,41 @@ struct DivideRun {
     RecordingProgress progress;
     ScriptedPump pump;
 
-    DivideRun() {
-        WriteFile(source, sourceBytes);
+    DivideRun() : DivideRun(K, {}) { }
+    // With data extents: a sparse source of that many bytes with holes elsewhere.
+    DivideRun(std::int64_t partSize, const std::vector<Extent>& data, std::int64_t size = 0)
+        : partBytes(partSize) {
+        if (data.empty()) {
+            sourceBytes = PatternBytes(2600, 7);
+            WriteFile(source, sourceBytes);
+        } else {
+            sourceBytes = WriteSparseFile(source, size, data, 7);
+        }
         std::filesystem::create_directory(out);
         WriteFile(Part(2), oldPart2);
         WriteFile(neighbour, "neighbour");
         settings.SourcePath = source;
         settings.DestinationFolder = out;
         settings.NameTemplate = "PART[COUNTER].bin";
-        settings.PartSizeValue = 1;
+        settings.PartSizeValue = static_cast<double>(partBytes / K);
         settings.Unit = SizeUnit::Kbytes;
     }
     std::string Part(int p) const { return out + "/PART" + std::to_string(p) + ".bin"; }
-    std::string Expected(int p) const { return sourceBytes.substr((p - 1) * 1024, 1024); }
+    std::string Expected(int p) const {
+        return sourceBytes.substr((p - 1) * partBytes, partBytes);
+    }
+};
+
+// Holes at the start of every part, holes that cross parts' boundaries and parts that end in
+// a hole: small parts go through the job's blocks, large ones through the copy in slices.
+struct SparseSmallPartsRun : DivideRun {
+    SparseSmallPartsRun()
+        : DivideRun(64 * K, {{16 * K, 24 * K}, {72 * K, 80 * K}, {136 * K, 140 * K}}, 176 * K) {}
+};
+struct SparseLargePartsRun : DivideRun {
+    SparseLargePartsRun()
+        : DivideRun(256 * K, {{64 * K, 96 * K}, {288 * K, 320 * K}, {544 * K, 560 * K}},
+                    704 * K) {}
 };
 
 constexpr int kDivideParts = 3;
@@ -252,6 +283,38 @@ TEST_P(DivideFaultSweep, EveryNthOperationFails) {
 INSTANTIATE_TEST_SUITE_P(BothCopyPaths, DivideFaultSweep,
                          ::testing::Values(CopyPath::Kernel, CopyPath::ReadWrite));
 
+// Seeks past holes and lengths set at the end fail in turn as well.
+template <typename Run>
+void SweepSparseDivide(CopyPath path) {
+    {
+        Run run;
+        Layers layers(path);
+        RunDivideJob(run.settings, run.state, run.progress, run.pump, layers.job());
+        ASSERT_TRUE(run.state.Succeeded) << run.state.ResultText;
+        ASSERT_GT(layers.faulty.callCount(FileOp::Seek), 0) << "the source's holes went unseen";
+        ASSERT_GT(layers.faulty.callCount(FileOp::SetLength), 0);
+    }
+    const int runs = SweepEveryNthOperation<Run>(
+        path, 300,
+        [](Run& run, FileLayer& files) {
+            RunDivideJob(run.settings, run.state, run.progress, run.pump, files);
+        },
+        [](Run& run, const Layers& layers, const FiredFault& fault,
+           const std::vector<std::string>& before, int descriptors, const std::string& context) {
+            CheckDivideRun(run, layers, fault, before, descriptors, context);
+        });
+    EXPECT_GE(runs, 20);
+    ::testing::Test::RecordProperty("runs", runs);
+}
+
+TEST_P(DivideFaultSweep, SparseSourceSmallPartsEveryNthOperationFails) {
+    SweepSparseDivide<SparseSmallPartsRun>(GetParam());
+}
+
+TEST_P(DivideFaultSweep, SparseSourceLargePartsEveryNthOperationFails) {
+    SweepSparseDivide<SparseLargePartsRun>(GetParam());
+}
+
 struct OpRow {
     FileOp op;
     int occurrence;
@@ -327,14 +390,23 @@ struct CombineRun {
     RecordingProgress progress;
     ScriptedPump pump;
 
-    CombineRun() {
+    struct Input {
+        std::int64_t size;
+        std::vector<Extent> data;  // none: all of it data
+    };
+    CombineRun() : CombineRun({{70000, {}}, {0, {}}, {5000, {}}, {123, {}}}) {}
+    explicit CombineRun(const std::vector<Input>& layout) {
         std::filesystem::create_directory(dir / "in");
         std::filesystem::create_directory(dir / "out");
-        const std::size_t sizes[] = {70000, 0, 5000, 123};
         for (std::size_t i = 0; i < 4; ++i) {
             inputs.push_back(dir / ("in/input" + std::to_string(i + 1)));
-            bytes.push_back(PatternBytes(sizes[i], 20 + i));
-            WriteFile(inputs.back(), bytes.back());
+            const Input& input = layout[i];
+            if (input.data.empty()) {
+                bytes.push_back(PatternBytes(static_cast<std::size_t>(input.size), 20 + i));
+                WriteFile(inputs.back(), bytes.back());
+            } else {
+                bytes.push_back(WriteSparseFile(inputs.back(), input.size, input.data, 20 + i));
+            }
             // A time the DOS format holds: 2001-09-09, plus a step per input.
             struct timespec times[2] = {{0, UTIME_OMIT}, {1000000000 + 3600 * (long)i, 0}};
             ::utimensat(AT_FDCWD, inputs.back().c_str(), times, 0);
@@ -432,6 +504,38 @@ TEST_P(CombineFaultSweep, EveryNthOperationFails) {
 
 INSTANTIATE_TEST_SUITE_P(BothCopyPaths, CombineFaultSweep,
                          ::testing::Values(CopyPath::Kernel, CopyPath::ReadWrite));
+
+// Inputs with holes at their start, middle and end; the last ends in one, so the output's
+// length is set at the end.
+struct SparseCombineRun : CombineRun {
+    SparseCombineRun()
+        : CombineRun({{256 * K, {{64 * K, 96 * K}, {128 * K, 132 * K}}},
+                      {0, {}},
+                      {5000, {}},
+                      {192 * K, {{0, 8 * K}}}}) {}
+};
+
+TEST_P(CombineFaultSweep, SparseInputsEveryNthOperationFails) {
+    {
+        SparseCombineRun run;
+        Layers layers(GetParam());
+        RunCombineJob(run.settings, run.state, run.progress, run.pump, layers.job());
+        ASSERT_TRUE(run.state.Succeeded) << run.state.ResultText;
+        ASSERT_GT(layers.faulty.callCount(FileOp::Seek), 0) << "the inputs' holes went unseen";
+        ASSERT_GT(layers.faulty.callCount(FileOp::SetLength), 0);
+    }
+    const int runs = SweepEveryNthOperation<SparseCombineRun>(
+        GetParam(), 1000,
+        [](SparseCombineRun& run, FileLayer& files) {
+            RunCombineJob(run.settings, run.state, run.progress, run.pump, files);
+        },
+        [](SparseCombineRun& run, const Layers& layers, const FiredFault& fault,
+           const std::vector<std::string>& before, int descriptors, const std::string& context) {
+            CheckCombineRun(run, layers, fault, before, descriptors, context);
+        });
+    EXPECT_GE(runs, 25);
+    RecordProperty("runs", runs);
+}
 
 class CombineOperationFails : public ::testing::TestWithParam<OpRow> {};
 

@@ -11,6 +11,8 @@ const char* FileOpName(FileOp op) {
         case FileOp::Create: return "Create";
         case FileOp::CreateNew: return "CreateNew";
         case FileOp::Truncate: return "Truncate";
+        case FileOp::SetLength: return "SetLength";
+        case FileOp::Seek: return "Seek";
         case FileOp::Status: return "Status";
         case FileOp::StatusOfPath: return "StatusOfPath";
         case FileOp::Read: return "Read";
@@ -69,6 +71,16 @@ FileHandle FaultyFileLayer::CreateNew(const std::string& path) {
 bool FaultyFileLayer::Truncate(FileHandle file) {
     if (ShouldFail(FileOp::Truncate)) return false;
     return real_.Truncate(file);
+}
+
+bool FaultyFileLayer::SetLength(FileHandle file, std::int64_t length) {
+    if (ShouldFail(FileOp::SetLength)) return false;
+    return real_.SetLength(file, length);
+}
+
+std::int64_t FaultyFileLayer::Seek(FileHandle file, std::int64_t offset, SeekTo to) {
+    if (ShouldFail(FileOp::Seek)) return -1;
+    return real_.Seek(file, offset, to);
 }
 
 std::optional<FileStatus> FaultyFileLayer::Status(FileHandle file) {

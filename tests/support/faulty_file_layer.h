@@ -17,6 +17,8 @@ enum class FileOp {
     Create,
     CreateNew,
     Truncate,
+    SetLength,
+    Seek,
     Status,
     StatusOfPath,
     Read,
@@ -62,6 +64,8 @@ public:
     FileHandle Create(const std::string& path, bool exclusive) override;
     FileHandle CreateNew(const std::string& path) override;
     bool Truncate(FileHandle file) override;
+    bool SetLength(FileHandle file, std::int64_t length) override;
+    std::int64_t Seek(FileHandle file, std::int64_t offset, SeekTo to) override;
     std::optional<FileStatus> Status(FileHandle file) override;
     std::optional<FileStatus> StatusOfPath(const std::string& path) override;
     std::int64_t Read(FileHandle file, void* buffer, std::int64_t count) override;

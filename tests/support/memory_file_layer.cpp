@@ -77,6 +77,23 @@ bool MemoryFileLayer::Truncate(FileHandle file) {
     return true;
 }
 
+bool MemoryFileLayer::SetLength(FileHandle file, std::int64_t length) {
+    Handle* handle = Find(file);
+    if (!handle || !handle->writable || length < 0) return false;
+    files_[handle->path].content.resize(static_cast<std::size_t>(length));
+    return true;
+}
+
+std::int64_t MemoryFileLayer::Seek(FileHandle file, std::int64_t offset, SeekTo to) {
+    Handle* handle = Find(file);
+    if (!handle || offset < 0) return -1;
+    const auto size = static_cast<std::int64_t>(files_[handle->path].content.size());
+    if (to == SeekTo::Data && offset >= size) return kNoMoreData;
+    if (to == SeekTo::Hole) offset = std::max(offset, size);
+    handle->position = offset;
+    return offset;
+}
+
 std::optional<FileStatus> MemoryFileLayer::Status(FileHandle file) {
     Handle* handle = Find(file);
     if (!handle) return std::nullopt;

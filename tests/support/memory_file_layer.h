@@ -32,6 +32,9 @@ class MemoryFileLayer final : public FileLayer {
     FileHandle Create(const std::string& path, bool exclusive) override;
     FileHandle CreateNew(const std::string& path) override;
     bool Truncate(FileHandle file) override;
+    bool SetLength(FileHandle file, std::int64_t length) override;
+    // Memory holds no holes: every file is all data.
+    std::int64_t Seek(FileHandle file, std::int64_t offset, SeekTo to) override;
     std::optional<FileStatus> Status(FileHandle file) override;
     std::optional<FileStatus> StatusOfPath(const std::string& path) override;
     std::int64_t Read(FileHandle file, void* buffer, std::int64_t count) override;

@@ -91,6 +91,7 @@ class TestLongUnit : public QObject {
     void clickDuringALongPart_data();
     void clickDuringALongPart();
     void percentChangesWithinAFramePaintOnce();
+    void clickAmongManyQuickParts();
 };
 
 void TestLongUnit::clickDuringALongPart_data() {
@@ -205,6 +206,54 @@ void TestLongUnit::percentChangesWithinAFramePaintOnce() {
     QVERIFY2(later <= frames,
              qPrintable(QStringLiteral("%1 paints in %2 frames").arg(later).arg(frames)));
     QTRY_COMPARE(paints.lastPercent, 100);
+}
+
+// Parts that take far less than the pump's quiet time: a click that arrives during one of them
+// still acts within a few parts, long before the job's end, and the job goes on after Continue.
+void TestLongUnit::clickAmongManyQuickParts() {
+    constexpr int kParts = 300;
+    constexpr std::int64_t kPartBytes = 128 * 1024;
+    TempDir dir;
+    const std::string source = dir / "many.bin";
+    WriteFile(source, PatternBytes(kParts * kPartBytes, 5));
+
+    FaultyFileLayer files;
+    int copies = 0;
+    int copiesAtClick = -1;
+    MainWindowHarness h;
+    files.SetBeforeCopy([&](std::int64_t) {
+        ++copies;
+        if (copies == 10) {
+            QueueClick(h.fm.btnPause);
+            copiesAtClick = copies;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    });
+    partory::SetJobFileLayer(&files);
+    h.fm.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h.fm));
+    h.fm.FormActivate();
+    h.toDividePage();
+    h.fillDivide(source, dir.path(), QStringLiteral("many[COUNTER]"), QStringLiteral("128"), 0);
+
+    int partsAtPause = -1;
+    QTimer whilePaused;
+    whilePaused.setInterval(20);
+    QObject::connect(&whilePaused, &QTimer::timeout, [&] {
+        if (!MainRunState().Paused || partsAtPause >= 0) return;
+        partsAtPause = static_cast<int>(h.fm.bar->position());
+        QueueClick(h.fm.btnContinue);
+    });
+    whilePaused.start();
+
+    QTest::mouseClick(h.fm.btnNext, Qt::LeftButton);
+
+    QCOMPARE(copiesAtClick, 10);
+    QVERIFY2(partsAtPause >= 10, "the job paused before the click");
+    QVERIFY2(partsAtPause < kParts, "the click waited for the end of the job");
+    qInfo("paused after part %d of %d (clicked during part 10)", partsAtPause, kParts);
+    QCOMPARE(h.fm.lblDoneExplanation->text(), QStringLiteral("300 file(s) sucessfully created!"));
+    QCOMPARE(files.openHandles(), 0);
 }
 
 QTEST_MAIN(TestLongUnit)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -27,7 +28,16 @@ struct FileStatus {
     PathKind kind = PathKind::Missing;
     std::int64_t modifiedSeconds = 0;  // last modification, seconds since the epoch (UTC)
     std::uint64_t linkCount = 1;       // names the file has (hard links)
+    // Bytes of disk the file's blocks take. Fewer than its size means it may have holes; a
+    // layer that cannot tell leaves the most, and its files are read as all data.
+    std::int64_t allocated = std::numeric_limits<std::int64_t>::max();
 };
+
+// Where Seek moves a file's position: to the offset itself, or to the first byte of data or
+// of a hole at or after it (the file's end counts as a hole).
+enum class SeekTo { Offset, Data, Hole };
+// What Seek to Data gives when only holes lie between the offset and the end.
+inline constexpr std::int64_t kNoMoreData = -2;
 
 // The thin layer over the operating system's file calls that both jobs and the checks go
 // through. Tests swap it to inject faults (full disk, failed read, failed close...).
@@ -48,6 +58,11 @@ public:
     // the name is taken (a link included), kNoFile on any other failure.
     virtual FileHandle CreateNew(const std::string& path) = 0;
     virtual bool Truncate(FileHandle file) = 0;
+    // Sets the length of a file open for writing; what it gains is a hole.
+    virtual bool SetLength(FileHandle file, std::int64_t length) = 0;
+    // Moves the file's position (see SeekTo) and gives it; kNoMoreData, or -1 on failure. A file
+    // system that cannot tell where holes are reports all of a file as data.
+    virtual std::int64_t Seek(FileHandle file, std::int64_t offset, SeekTo to) = 0;
     virtual std::optional<FileStatus> Status(FileHandle file) = 0;
     // Follows links; nullopt when nothing is there (or it cannot be examined).
     virtual std::optional<FileStatus> StatusOfPath(const std::string& path) = 0;

@@ -1,0 +1,141 @@
+// The copy-on-write cases: on an XFS and a btrfs image mounted through a loop device, the
+// kernel's copy shares the source's blocks with the parts and the combined file. Divide and
+// combine of 1 GiB in 64 MiB parts against split and cat, with the space each one adds.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+#include "bench_util.h"
+#include "loop_mount.h"
+
+namespace bench {
+
+namespace {
+
+using partory::testing::LoopMount;
+
+struct Added {
+    long long before = 0;
+    long long most = 0;  // over the counted runs and the warm-up
+};
+
+std::string RatioText(double ratio, const char* peer) {
+    char text[48];
+    std::snprintf(text, sizeof(text), "%.1f x %s", ratio, peer);
+    return text;
+}
+
+std::vector<Row> CasesOn(const Config& config, const std::string& type, LoopMount& mount) {
+    const std::string root = mount.path();
+    const std::string label = type == "xfs" ? "XFS" : type;
+    const std::int64_t partBytes = 64 * kMiB;
+    const std::int64_t parts =
+        std::max<std::int64_t>(2, std::llround(16.0 * std::min(config.scale, 1.0)));
+    const std::string source = root + "/source";
+    const std::string partoryDir = root + "/partory";
+    const std::string splitDir = root + "/split";
+    WriteRandomFile(source, partBytes * parts, 77);
+    MakeFolder(partoryDir);
+    MakeFolder(splitDir);
+    const int suffix = SuffixLength(parts);
+    // Fewer runs: split and cat write the whole gigabyte each time.
+    const int runs = std::min(config.runs, 3);
+
+    auto measured = [&mount](Added& added, const std::function<ProcessResult()>& job) {
+        const ProcessResult result = job();
+        added.most = std::max(added.most, mount.UsedBytes() - added.before);
+        return result;
+    };
+    auto prepare = [&mount](Added& added, const std::function<void()>& clear) {
+        clear();
+        added.before = mount.UsedBytes();
+    };
+
+    std::vector<Row> rows;
+    Added partoryDivide, splitDivide;
+    Row divide = Alternate(
+        "divide 1G " + label, runs,
+        [&] { prepare(partoryDivide, [&] { EmptyFolder(partoryDir); }); },
+        [&] {
+            return measured(partoryDivide,
+                            [&] { return RunPartoryDivide(source, partoryDir, partBytes); });
+        },
+        [&] { prepare(splitDivide, [&] { EmptyFolder(splitDir); }); },
+        [&] {
+            return measured(splitDivide, [&] { return RunSplit(source, splitDir, "64M", suffix); });
+        });
+    CheckPartsAgainstSplit(divide.name, partoryDir, splitDir, parts, suffix);
+    RemoveTree(splitDir);
+    divide.note = std::to_string(parts) + " parts checked against split; added " +
+                  MiBText(static_cast<double>(partoryDivide.most)) + ", split " +
+                  MiBText(static_cast<double>(splitDivide.most));
+    const double divideRatio = *divide.peer / divide.partory;
+    divide.targets.push_back({label + " divide >= 10 x faster than split", divideRatio >= 10,
+                              RatioText(divideRatio, "split")});
+    divide.targets.push_back({label + " divide adds < 1 MiB of used space",
+                              partoryDivide.most < kMiB,
+                              MiBText(static_cast<double>(partoryDivide.most))});
+    rows.push_back(std::move(divide));
+
+    std::vector<std::string> inputs;
+    for (std::int64_t p = 1; p <= parts; ++p) inputs.push_back(PartPath(partoryDir, p));
+    const std::string listFile = root + "/list";
+    const std::string partoryOut = root + "/partory.out";
+    const std::string catOut = root + "/cat.out";
+    WriteListFile(listFile, inputs);
+    const auto batches = CatBatches(inputs);
+    Added partoryCombine, catCombine;
+    Row combine = Alternate(
+        "combine 1G " + label, runs,
+        [&] { prepare(partoryCombine, [&] { RemoveTree(partoryOut); }); },
+        [&] {
+            return measured(partoryCombine,
+                            [&] { return RunPartoryCombine(listFile, partoryOut); });
+        },
+        [&] { prepare(catCombine, [&] { RemoveTree(catOut); }); },
+        [&] { return measured(catCombine, [&] { return RunCat(batches, catOut); }); });
+    CompareFiles(partoryOut, source, combine.name);
+    CompareFiles(catOut, source, combine.name);
+    combine.note = std::to_string(parts) + " inputs checked against the source; added " +
+                   MiBText(static_cast<double>(partoryCombine.most)) + ", cat " +
+                   MiBText(static_cast<double>(catCombine.most));
+    const double combineRatio = *combine.peer / combine.partory;
+    combine.targets.push_back({label + " combine at least as fast as cat", combineRatio >= 1.0,
+                               RatioText(combineRatio, "cat")});
+    combine.targets.push_back({label + " combine adds < 1 MiB of used space",
+                               partoryCombine.most < kMiB,
+                               MiBText(static_cast<double>(partoryCombine.most))});
+    rows.push_back(std::move(combine));
+    return rows;
+}
+
+}  // namespace
+
+std::vector<Row> CopyOnWriteCases(const Config& config, const std::string& folder,
+                                  std::string& skipped) {
+    MakeFolder(folder);
+    std::vector<Row> rows;
+    std::vector<std::string> notMade;
+    for (const std::string type : {"xfs", "btrfs"}) {
+        std::string whyNot;
+        // The source, split's parts and cat's output each take their gigabyte; the rest shares.
+        const auto mount =
+            LoopMount::Make(type, folder + "/" + type + ".img", folder + "/" + type, 4096, whyNot);
+        if (!mount) {
+            notMade.push_back(type + " (" + whyNot + ")");
+            continue;
+        }
+        for (Row& row : CasesOn(config, type, *mount)) rows.push_back(std::move(row));
+    }
+    RemoveTree(folder);
+    if (!notMade.empty()) {
+        skipped = "copy-on-write rows skipped:";
+        for (const auto& why : notMade) skipped += " " + why;
+    }
+    return rows;
+}
+
+}  // namespace bench
