@@ -17,6 +17,7 @@
 #include "widgets/image_button.h"
 #include "widgets/outcome_line.h"
 #include "widgets/percent_bar.h"
+#include "widgets/status_line.h"
 
 namespace {
 
@@ -40,9 +41,7 @@ UserDialogs::MessageKind DialogKind(partory::MessageKind kind) {
 }  // namespace
 
 void TfmMain::createProgressPage() {
-    // Named before it has a text: its accessible interface, made at the first text, depends
-    // on the name.
-    lblProcessStatus = new QLabel(pnlProgress);
+    lblProcessStatus = new StatusLine(pnlProgress);
     lblProcessStatus->setObjectName(QStringLiteral("lblProcessStatus"));
     lblProcessStatus->setText(kPleaseWait);
     lblProcessStatus->setFont(BoldLabelFont());
