@@ -10,17 +10,17 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
-#include <QToolButton>
 #include <utility>
 
 #include "button_keys.h"
 #include "event_pump.h"
-#include "unAbout.h"
 #include "unMain.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
 #include "widgets/image_button.h"
 #include "widgets/percent_bar.h"
+#include "widgets/status_line.h"
+#include "widgets/web_link.h"
 
 namespace {
 
@@ -129,11 +129,11 @@ class AccessibleAnimation : public QAccessibleWidget {
     }
 };
 
-// The About window's link is a label that opens the web site when clicked; to a screen reader
-// it is a link, and its press action is that click.
+// The About window's link: to a screen reader a link, and its press action opens it as Return
+// does.
 class AccessibleWebLink : public QAccessibleWidget {
   public:
-    explicit AccessibleWebLink(QLabel* link) : QAccessibleWidget(link, QAccessible::Link) {}
+    explicit AccessibleWebLink(WebLink* link) : QAccessibleWidget(link, QAccessible::Link) {}
 
     QString text(QAccessible::Text which) const override {
         if (which == QAccessible::Name && widget()->accessibleName().isEmpty()) {
@@ -143,13 +143,10 @@ class AccessibleWebLink : public QAccessibleWidget {
     }
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& action) override {
-        QPointer<TfmAbout> about = qobject_cast<TfmAbout*>(widget()->window());
-        if (action != pressAction() || about == nullptr || !TakesUserInput(widget())) return;
-        QWidget* link = widget();
-        PostUserCommand(link, [about, link] {
-            if (about == nullptr || !TakesUserInput(link)) return;
-            about->lblWebLinkMouseDown();
-            about->lblWebLinkClick();
+        if (action != pressAction() || !TakesUserInput(widget())) return;
+        QPointer<WebLink> link = static_cast<WebLink*>(widget());
+        PostUserCommand(link, [link] {
+            if (link != nullptr && TakesUserInput(link)) link->press();
         });
     }
 };
@@ -176,9 +173,8 @@ QAccessibleInterface* WindowWidgetFactory(const QString& className, QObject* obj
     if (className == QLatin1String("TfmMain")) {
         return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     }
-    if (className == QLatin1String("ImageButton") ||
-        (className == QLatin1String("QToolButton") &&
-         object->objectName() == QLatin1String("browseButton"))) {
+    // Qt asks for each class of the object's, its own first: a type of ours is found by name.
+    if (className == QLatin1String("ImageButton") || className == QLatin1String("BrowseButton")) {
         return new AccessiblePressButton(static_cast<QAbstractButton*>(object));
     }
     if (className == QLatin1String("PercentBar")) {
@@ -187,15 +183,11 @@ QAccessibleInterface* WindowWidgetFactory(const QString& className, QObject* obj
     if (className == QLatin1String("AnimationControl")) {
         return new AccessibleAnimation(static_cast<AnimationControl*>(object));
     }
-    if (className == QLatin1String("QLabel") &&
-        object->objectName() == QLatin1String("lblProcessStatus")) {
-        return new AccessibleStatusLine(static_cast<QLabel*>(object));
+    if (className == QLatin1String("StatusLine")) {
+        return new AccessibleStatusLine(static_cast<StatusLine*>(object));
     }
-    if (className == QLatin1String("QLabel") &&
-        object->objectName() == QLatin1String("lblWebLink")) {
-        auto* label = static_cast<QLabel*>(object);
-        if (qobject_cast<TfmAbout*>(label->window()) != nullptr)
-            return new AccessibleWebLink(label);
+    if (className == QLatin1String("WebLink")) {
+        return new AccessibleWebLink(static_cast<WebLink*>(object));
     }
     return nullptr;
 }

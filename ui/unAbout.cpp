@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QEvent>
 #include <QImage>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPalette>
@@ -12,8 +11,9 @@
 
 #include "accessibility.h"
 #include "fonts.h"
-#include "widgets/window_placement.h"
 #include "user_dialogs.h"
+#include "widgets/web_link.h"
+#include "widgets/window_placement.h"
 
 const char* const TfmAbout::WebHost = "www.partory-app.org";
 
@@ -75,25 +75,27 @@ TfmAbout::TfmAbout(QWidget* owner)
     lblVersion = MakeLabel(pnlFill, "lblVersion", QRect(75, 24, 210, 13));
     lblVersion->setText(QStringLiteral("Version 1.0"));
 
-    lblWebLink = MakeLabel(pnlFill, "lblWebLink", QRect(86, 48, 188, 15));
+    // A press on the link, usable or not, never reaches the panel and closes the window. It is
+    // the window's only control, so it has the keyboard focus from the start; Escape closes
+    // the window.
+    auto* link = new WebLink(pnlFill);
+    lblWebLink = link;
+    link->setObjectName(QStringLiteral("lblWebLink"));
+    link->setGeometry(86, 48, 188, 15);
+    link->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     QFont underlined = WindowFont();
     underlined.setUnderline(true);
-    lblWebLink->setFont(underlined);
-    lblWebLink->setText(QString::fromLatin1(WebHost));
-    lblWebLink->setCursor(Qt::PointingHandCursor);
-    // A press on the link, usable or not, must never reach the panel and close the window.
-    lblWebLink->setAttribute(Qt::WA_NoMousePropagation);
-    // The keyboard's way to the link: Tab gives it the focus (it is the window's only control,
-    // so it has it from the start), Return or Space opens it. Escape closes the window.
-    lblWebLink->setFocusPolicy(Qt::TabFocus);
+    link->setFont(underlined);
+    link->setText(QString::fromLatin1(WebHost));
+    connect(link, &WebLink::pressed, this, &TfmAbout::lblWebLinkMouseDown);
+    connect(link, &WebLink::clicked, this, &TfmAbout::lblWebLinkClick);
     showLinkState();
     // What a screen reader reads with the window's title.
     setAccessibleDescription(lblProductName->text() + QLatin1Char(' ') + lblVersion->text());
 
     for (QObject* clickable :
          {static_cast<QObject*>(pnlFill), static_cast<QObject*>(ProgramIcon),
-          static_cast<QObject*>(lblProductName), static_cast<QObject*>(lblVersion),
-          static_cast<QObject*>(lblWebLink)}) {
+          static_cast<QObject*>(lblProductName), static_cast<QObject*>(lblVersion)}) {
         clickable->installEventFilter(this);
     }
 
@@ -132,13 +134,6 @@ void TfmAbout::showLinkState() {
 
 bool TfmAbout::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type == QEvent::KeyPress && watched == lblWebLink) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space) return false;
-        lblWebLinkMouseDown();
-        lblWebLinkClick();
-        return true;
-    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
         type != QEvent::MouseButtonDblClick) {
         return QDialog::eventFilter(watched, event);
@@ -146,10 +141,7 @@ bool TfmAbout::eventFilter(QObject* watched, QEvent* event) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     auto* widget = static_cast<QWidget*>(watched);
     mouse->accept();
-    if (!widget->isEnabled()) return true;  // a failed link: later clicks do nothing
-
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
-        if (watched == lblWebLink) lblWebLinkMouseDown();
         if (mouse->button() == Qt::LeftButton) pressedOn_ = watched;
         return true;
     }
@@ -158,11 +150,6 @@ bool TfmAbout::eventFilter(QObject* watched, QEvent* event) {
     const bool click = mouse->button() == Qt::LeftButton && pressedOn_ == watched &&
                        widget->rect().contains(mouse->position().toPoint());
     if (mouse->button() == Qt::LeftButton) pressedOn_ = nullptr;
-    if (!click) return true;
-    if (watched == lblWebLink) {
-        lblWebLinkClick();
-    } else {
-        pnlFillClick();
-    }
+    if (click) pnlFillClick();
     return true;
 }

@@ -4,9 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
 #include <QRadioButton>
-#include <algorithm>
 
 #include "accessibility.h"
 #include "event_pump.h"
@@ -17,7 +15,9 @@
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
 #include "widgets/image_button.h"
+#include "widgets/outcome_line.h"
 #include "widgets/percent_bar.h"
+#include "widgets/status_line.h"
 
 namespace {
 
@@ -26,25 +26,6 @@ const QColor kErrorColor(255, 0, 0);
 
 const QString kPleaseWait = QStringLiteral("Please, wait...");
 const QString kPausedText = QStringLiteral("Process paused.  Press \"Continue\" to resume.");
-
-// The outcome line: centred, wrapped onto a second line when it is too long, a word too wide
-// for a line broken inside, and a name that not even two lines can hold shortened in its
-// middle, so that its start and end always show. text() stays the whole outcome text.
-class OutcomeLabel : public QLabel {
-  public:
-    using QLabel::QLabel;
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setFont(font());
-        painter.setPen(palette().color(QPalette::WindowText));
-        const QRect box = contentsRect();
-        const int lines = std::max(1, box.height() / fontMetrics().height());
-        painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop,
-                         FitToLines(text(), font(), box.width(), lines).join(QLatin1Char('\n')));
-    }
-};
 
 void SetTextColor(QLabel* label, const QColor& color) {
     QPalette palette = label->palette();
@@ -60,9 +41,7 @@ UserDialogs::MessageKind DialogKind(partory::MessageKind kind) {
 }  // namespace
 
 void TfmMain::createProgressPage() {
-    // Named before it has a text: its accessible interface, made at the first text, depends
-    // on the name.
-    lblProcessStatus = new QLabel(pnlProgress);
+    lblProcessStatus = new StatusLine(pnlProgress);
     lblProcessStatus->setObjectName(QStringLiteral("lblProcessStatus"));
     lblProcessStatus->setText(kPleaseWait);
     lblProcessStatus->setFont(BoldLabelFont());
@@ -106,12 +85,10 @@ void TfmMain::createDonePage() {
     // Takes the focus when the page shows; its accessible name is the whole outcome.
     lblDone->setFocusPolicy(Qt::TabFocus);
 
-    lblDoneExplanation = new OutcomeLabel(pnlDone);
+    lblDoneExplanation = new OutcomeLine(pnlDone);
     lblDoneExplanation->setObjectName(QStringLiteral("lblDoneExplanation"));
     lblDoneExplanation->setFont(BoldLabelFont());
     lblDoneExplanation->setGeometry(8, 93, 545, 36);
-    lblDoneExplanation->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblDoneExplanation->setWordWrap(true);
 
     btnStartOver = new ImageButton(pnlDone);
     btnStartOver->setObjectName(QStringLiteral("btnStartOver"));

@@ -90,6 +90,7 @@ class TestAbout : public QObject {
     void keepsPageAndValues_data();
     void keepsPageAndValues();
     void linkClickKeepsWindowOpenAndTurnsPurple();
+    void linkPressReleasedOffItOpensNothing();
     void keysOnTheLink_data();
     void keysOnTheLink();
     void failedOpenDisablesLinkForGood();
@@ -321,6 +322,21 @@ void TestAbout::linkClickKeepsWindowOpenAndTurnsPurple() {
     });
     TfmAbout another(nullptr);
     QCOMPARE(LinkColour(another), kPurple);
+}
+
+// Only a release still on the link opens it; a release beside it, over the panel, does not
+// close the window either.
+void TestAbout::linkPressReleasedOffItOpensNothing() {
+    TfmAbout about(nullptr);
+    bool openAfterRelease = false;
+    ExecWith(about, [&] {
+        PressAt(about, LinkCentre(about));
+        ReleaseAt(about, QPoint(80, 55));
+        openAfterRelease = about.isVisible();
+        about.close();
+    });
+    QVERIFY(openAfterRelease);
+    QCOMPARE(scripted_.count(ScriptedDialogs::Call::OpenUrl), 0);
 }
 
 // The link is the window's one control: it has the focus from the start, Return or Space opens

@@ -9,6 +9,7 @@
 #include "partory/run_control.h"
 #include "temp_dir.h"
 #include "widgets/image_button.h"
+#include "widgets/outcome_line.h"
 #include "widgets/percent_bar.h"
 
 using partory::testing::Exists;
@@ -380,10 +381,16 @@ class TestJobPages : public QObject {
         QFETCH(int, lines);
         QFETCH(bool, whole);
         MainWindowHarness h;
-        const QLabel* label = h.fm.lblDoneExplanation;
+        auto* label = qobject_cast<OutcomeLine*>(h.fm.lblDoneExplanation);
+        QVERIFY(label != nullptr);
         const int width = label->contentsRect().width();
         QVERIFY(label->contentsRect().height() >= 2 * label->fontMetrics().height());
-        const QStringList shown = FitToLines(text, label->font(), width, 2);
+        // Laid out for another text first: the lines must follow the new one.
+        label->setText(QStringLiteral("3 file(s) processed sucessfully!"));
+        QCOMPARE(label->shownLines().size(), 1);
+        label->setText(text);
+        const QStringList shown = label->shownLines();
+        QCOMPARE(label->text(), text);
         QCOMPARE(shown.size(), lines);
         for (const QString& line : shown) {
             QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= width, qPrintable(line));
@@ -414,6 +421,39 @@ class TestJobPages : public QObject {
         QVERIFY(tail.endsWith(QStringLiteral("\".")));
         QVERIFY(!head.back().isHighSurrogate() && !tail.front().isLowSurrogate());
         QVERIFY(tail.front() != QChar(0x0301));
+    }
+
+    // The lines are laid out once for a text, a font and a size; a new width or font lays them
+    // out again.
+    void outcomeLineFollowsWidthAndFont() {
+        OutcomeLine line;
+        line.setFont(BoldLabelFont());
+        line.resize(545, 36);
+        line.setText(QStringLiteral("Unable to open the following file for reading: ").repeated(2));
+        const QStringList wide = line.shownLines();
+        QCOMPARE(wide.size(), 2);
+        QCOMPARE(line.shownLines(), wide);
+        const auto fits = [&line] {
+            for (const QString& each : line.shownLines()) {
+                if (line.fontMetrics().horizontalAdvance(each) > line.contentsRect().width())
+                    return false;
+            }
+            return true;
+        };
+        line.resize(300, 36);
+        QVERIFY(line.shownLines() != wide);
+        QVERIFY(fits());
+        line.resize(545, 36);
+        QCOMPARE(line.shownLines(), wide);
+        QFont bigger = line.font();
+        bigger.setPixelSize(bigger.pixelSize() + 4);
+        line.setFont(bigger);
+        QVERIFY(line.shownLines() != wide);
+        QVERIFY(fits());
+        // Room for one line only: one line shown.
+        line.resize(545, line.fontMetrics().height());
+        QCOMPARE(line.shownLines().size(), 1);
+        QVERIFY(fits());
     }
 
     void closeDuringJobWaitsForTheJob() {

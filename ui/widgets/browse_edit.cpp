@@ -3,7 +3,6 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QStyle>
-#include <QToolButton>
 
 namespace {
 
@@ -24,7 +23,7 @@ QString PictureOf(BrowseEdit::Kind kind) {
 }  // namespace
 
 BrowseEdit::BrowseEdit(Kind kind, QWidget* parent)
-    : QLineEdit(parent), kind_(kind), button_(new QToolButton(this)) {
+    : QLineEdit(parent), kind_(kind), button_(new BrowseButton(this)) {
     button_->setObjectName(QStringLiteral("browseButton"));
     // Clicking the button must not pull the focus out of a field and run its leaving rule.
     button_->setFocusPolicy(Qt::NoFocus);

@@ -1,8 +1,15 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QToolButton>
 
-class QToolButton;
+// The button at a BrowseEdit's right end; a class of its own so that a screen reader learns it
+// as a button it can press (accessibility.cpp).
+class BrowseButton : public QToolButton {
+    Q_OBJECT
+public:
+    using QToolButton::QToolButton;
+};
 
 // A single-line edit with an 18-pixel browse button at its right end. A double-click in the
 // edit or a click on the button asks its owner to open the dialog (browseRequested); the
