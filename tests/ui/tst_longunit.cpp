@@ -237,12 +237,22 @@ void TestLongUnit::clickAmongManyQuickParts() {
     h.fillDivide(source, dir.path(), QStringLiteral("many[COUNTER]"), QStringLiteral("128"), 0);
 
     int partsAtPause = -1;
+    QElapsedTimer sincePause;
     QTimer whilePaused;
     whilePaused.setInterval(20);
     QObject::connect(&whilePaused, &QTimer::timeout, [&] {
-        if (!MainRunState().Paused || partsAtPause >= 0) return;
-        partsAtPause = static_cast<int>(h.fm.bar->position());
-        QueueClick(h.fm.btnContinue);
+        if (!MainRunState().Paused) return;
+        if (partsAtPause < 0) {
+            partsAtPause = static_cast<int>(h.fm.bar->position());
+            sincePause.start();
+        }
+        // A press on the slot within the double-click time of Continue taking it is refused,
+        // as the second press of a double-click on Pause would be.
+        const int doubleClick = QApplication::doubleClickInterval();
+        if (sincePause.isValid() && sincePause.elapsed() > doubleClick + 100) {
+            sincePause.invalidate();
+            QueueClick(h.fm.btnContinue);
+        }
     });
     whilePaused.start();
 
