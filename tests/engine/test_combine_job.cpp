@@ -328,7 +328,7 @@ class ShortCopyLayer final : public FileLayer {
     FileHandle OpenReadWrite(const std::string& p) override { return real.OpenReadWrite(p); }
     FileHandle OpenRead(const std::string& p) override { return real.OpenRead(p); }
     FileHandle Create(const std::string& p, bool x) override { return real.Create(p, x); }
-    FileHandle CreateNew(const std::string& p) override { return real.CreateNew(p); }
+    NewFile CreateNew(const std::string& p) override { return real.CreateNew(p); }
     bool Truncate(FileHandle f) override { return real.Truncate(f); }
     bool SetLength(FileHandle f, std::int64_t n) override { return real.SetLength(f, n); }
     std::int64_t Seek(FileHandle f, std::int64_t at, SeekTo to) override {
