@@ -105,7 +105,7 @@ int OpenDescriptors() {
 // The window, opened as a user finds it: shown, activated, on the task page.
 class Window {
   public:
-    Window() {
+    explicit Window(partory::FileLayer& files = partory::OsFileLayer()) : fm(files) {
         SetDialogs(&dialogs);
         fm.show();
         if (!QTest::qWaitForWindowExposed(&fm)) Die("the window was never shown");
@@ -183,12 +183,12 @@ double EngineJob(const std::string& mode, char** argv) {
     QElapsedTimer clock;
     clock.start();
     if (mode == "divide-engine") {
-        partory::RunDivideJob(DivideSettingsOf(argv), state, progress, pump);
+        partory::RunDivideJob(DivideSettingsOf(argv), state, progress, pump, partory::OsFileLayer());
     } else {
         partory::CombineSettings settings;
         for (const QString& input : ReadList(argv[2])) settings.InputPaths.push_back(input.toStdString());
         settings.OutputPath = argv[3];
-        partory::RunCombineJob(settings, state, progress, pump);
+        partory::RunCombineJob(settings, state, progress, pump, partory::OsFileLayer());
     }
     const double seconds = static_cast<double>(clock.nsecsElapsed()) * 1e-9;
     if (!state.Succeeded) Die("the job failed: " + state.ResultText);
@@ -249,8 +249,7 @@ int LongPart(const QString& folder, double seconds) {
         if (file.write("p", 1) != 1) Die("cannot write the source");
     }
     SlowCopyLayer files(seconds / static_cast<double>(kPart));
-    partory::SetJobFileLayer(&files);
-    Window window;
+    Window window(files);
     window.fillDivide(source, parts, QStringLiteral("part[COUNTER]"), QString::number(kPart));
     const QString part2 = parts + QStringLiteral("/part2");
 
@@ -283,7 +282,6 @@ int LongPart(const QString& folder, double seconds) {
     whilePaused.start();
     window.start();
     qApp->removeEventFilter(&paints);
-    partory::SetJobFileLayer(nullptr);
     QDir(folder).removeRecursively();
 
     // The longest stretch of the part without a paint, its ends included.

@@ -69,10 +69,11 @@ void PumpEvents() {
     QCoreApplication::processEvents();
 }
 
-TfmMain::TfmMain(QWidget* parent)
+TfmMain::TfmMain(partory::FileLayer& files, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint),
+      files_(files) {
     // Before any control exists: Qt keeps the first interface it makes for a widget, and a
     // control's first text already makes one while assistive technology listens.
     InstallAccessibleWidgets();

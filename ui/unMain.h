@@ -54,7 +54,8 @@ class TfmMain : public QWidget {
     Q_OBJECT
 
   public:
-    explicit TfmMain(QWidget* parent = nullptr);
+    // Jobs read and write through `files`.
+    explicit TfmMain(partory::FileLayer& files = partory::OsFileLayer(), QWidget* parent = nullptr);
     ~TfmMain() override;
 
     // The window's named picture strips ("new_3d", "movie", "small_balls"...); a null strip
@@ -266,6 +267,7 @@ class TfmMain : public QWidget {
     // The hidden menu item whose shortcut is this key press, if any.
     QAction* menuItemForKey(const QKeyEvent& key) const;
 
+    partory::FileLayer& files_;
     QHash<QString, PictureStrip> strips_;
     bool activated_ = false;
     bool jobRunning_ = false;

@@ -253,9 +253,9 @@ void TfmMain::startJob() {
     // always agree with the page whose settings were just checked.
     QtEventPump pump;
     if (divide) {
-        partory::RunDivideJob(divideSettings, state, *bar, pump);
+        partory::RunDivideJob(divideSettings, state, *bar, pump, files_);
     } else {
-        partory::RunCombineJob(combineSettings, state, *bar, pump);
+        partory::RunCombineJob(combineSettings, state, *bar, pump, files_);
     }
     jobRunning_ = false;
 

@@ -215,16 +215,4 @@ FileLayer& OsFileLayer() {
     return files;
 }
 
-namespace {
-FileLayer* jobFiles = nullptr;
-}
-
-FileLayer& JobFileLayer() {
-    return jobFiles ? *jobFiles : OsFileLayer();
-}
-
-void SetJobFileLayer(FileLayer* files) {
-    jobFiles = files;
-}
-
 }  // namespace partory

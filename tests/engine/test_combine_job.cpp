@@ -212,7 +212,7 @@ TEST_P(CombineCancel, StopsBeforeTheNextInputOrSucceedsAfterTheLast) {
     ResetRunState(state);
     if (k == 0) CancelJob(state);
 
-    RunCombineJob(settings, state, progress, pump);
+    RunCombineJob(settings, state, progress, pump, OsFileLayer());
 
     EXPECT_EQ(ReadFile(settings.OutputPath), Concat(settings.InputPaths, k));
     EXPECT_EQ(progress.position(), k);

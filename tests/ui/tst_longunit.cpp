@@ -84,10 +84,7 @@ class TestLongUnit : public QObject {
     Q_OBJECT
 
   private slots:
-    void cleanup() {
-        partory::SetJobFileLayer(nullptr);
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    }
+    void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
     void clickDuringALongPart_data();
     void clickDuringALongPart();
     void percentChangesWithinAFramePaintOnce();
@@ -117,8 +114,7 @@ void TestLongUnit::clickDuringALongPart() {
     const auto part = [&](int p) { return dir / ("movie" + std::to_string(p)); };
 
     SlowCopyLayer files;
-    partory::SetJobFileLayer(&files);
-    MainWindowHarness h;
+    MainWindowHarness h(files);
     h.fm.show();
     QVERIFY(QTest::qWaitForWindowExposed(&h.fm));
     // No window manager activates it here: the first-activation reset by hand.
@@ -220,7 +216,7 @@ void TestLongUnit::clickAmongManyQuickParts() {
     FaultyFileLayer files;
     int copies = 0;
     int copiesAtClick = -1;
-    MainWindowHarness h;
+    MainWindowHarness h(files);
     files.SetBeforeCopy([&](std::int64_t) {
         ++copies;
         if (copies == 10) {
@@ -229,7 +225,6 @@ void TestLongUnit::clickAmongManyQuickParts() {
         }
         std::this_thread::sleep_for(std::chrono::microseconds(500));
     });
-    partory::SetJobFileLayer(&files);
     h.fm.show();
     QVERIFY(QTest::qWaitForWindowExposed(&h.fm));
     h.fm.FormActivate();

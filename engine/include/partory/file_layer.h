@@ -49,7 +49,7 @@ enum class SeekTo { Offset, Data, Hole };
 inline constexpr std::int64_t kNoMoreData = -2;
 
 // The thin layer over the operating system's file calls that both jobs and the checks go
-// through. Tests swap it to inject faults (full disk, failed read, failed close...).
+// through. Tests hand in another to inject faults (full disk, failed read, failed close...).
 // Every call reports failure by its result and never throws.
 class FileLayer {
 public:
@@ -93,10 +93,5 @@ public:
 
 // The real file system.
 FileLayer& OsFileLayer();
-
-// The layer a job uses when it is handed none: the real file system, unless a test of the
-// window has put another in its place (nullptr puts the real one back).
-FileLayer& JobFileLayer();
-void SetJobFileLayer(FileLayer* files);
 
 }  // namespace partory
