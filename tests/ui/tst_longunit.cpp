@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QProcess>
+#include <QStyleHints>
 #include <QtTest>
 #include <chrono>
 #include <functional>
@@ -232,11 +233,21 @@ void TestLongUnit::clickAmongManyQuickParts() {
     h.fillDivide(source, dir.path(), QStringLiteral("many[COUNTER]"), QStringLiteral("128"), 0);
 
     int partsAtPause = -1;
+    QElapsedTimer sincePause;
+    bool continued = false;
     QTimer whilePaused;
     whilePaused.setInterval(20);
     QObject::connect(&whilePaused, &QTimer::timeout, [&] {
-        if (!MainRunState().Paused || partsAtPause >= 0) return;
-        partsAtPause = static_cast<int>(h.fm.bar->position());
+        if (!MainRunState().Paused || continued) return;
+        if (partsAtPause < 0) {
+            partsAtPause = static_cast<int>(h.fm.bar->position());
+            sincePause.start();
+        }
+        // Continue stands where Pause stood: within the double-click time a press there is
+        // taken as aimed at Pause, and ignored.
+        if (sincePause.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval())
+            return;
+        continued = true;
         QueueClick(h.fm.btnContinue);
     });
     whilePaused.start();
