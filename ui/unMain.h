@@ -23,6 +23,7 @@
 
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
+#include "event_pump.h"
 #include "partory/run_control.h"
 #include "widgets/picture_strip.h"
 #include "widgets/size_spin_edit.h"
@@ -45,8 +46,6 @@ class TfmAbout;
 
 // The run-control record of every job of this program run.
 partory::RunState& MainRunState();
-// Runs every pending window event once and returns.
-void PumpEvents();
 // Puts a text tidied by a settings check back into its field.
 void WriteBack(QLineEdit* field, const std::string& tidied);
 
@@ -268,6 +267,8 @@ class TfmMain : public QWidget {
     QAction* menuItemForKey(const QKeyEvent& key) const;
 
     partory::FileLayer& files_;
+    // The window's one pump: the jobs' and the page flow's.
+    QtEventPump pump_;
     QHash<QString, PictureStrip> strips_;
     bool activated_ = false;
     bool jobRunning_ = false;
