@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "bench_util.h"
+#include "job_settings.h"
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
 #include "partory/run_control.h"
@@ -327,13 +328,8 @@ int RunChildJob(int argc, char** argv) {
     IdlePump pump;
     const std::string mode = argv[1];
     if (mode == "--divide" && argc == 6) {
-        partory::DivideSettings settings;
-        settings.SourcePath = argv[2];
-        settings.DestinationFolder = argv[3];
-        settings.NameTemplate = argv[4];
-        settings.PartSizeValue = std::strtod(argv[5], nullptr);
-        settings.Unit = partory::SizeUnit::Bytes;
-        partory::RunDivideJob(settings, state, progress, pump, partory::OsFileLayer());
+        partory::RunDivideJob(DivideSettingsOf(argv + 2), state, progress, pump,
+                              partory::OsFileLayer());
     } else if (mode == "--combine" && argc == 4) {
         partory::CombineSettings settings;
         std::ifstream list(argv[2]);

@@ -50,6 +50,7 @@
 #include "partory/divide_job.h"
 #include "unMain.h"
 #include "bench_dialogs.h"
+#include "job_settings.h"
 #include "user_dialogs.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
@@ -165,16 +166,6 @@ class Window {
     TfmMain fm;
 };
 
-partory::DivideSettings DivideSettingsOf(char** argv) {
-    partory::DivideSettings settings;
-    settings.SourcePath = argv[2];
-    settings.DestinationFolder = argv[3];
-    settings.NameTemplate = argv[4];
-    settings.PartSizeValue = std::strtod(argv[5], nullptr);
-    settings.Unit = partory::SizeUnit::Bytes;
-    return settings;
-}
-
 double EngineJob(const std::string& mode, char** argv) {
     partory::RunState state;
     partory::ResetRunState(state);
@@ -183,7 +174,8 @@ double EngineJob(const std::string& mode, char** argv) {
     QElapsedTimer clock;
     clock.start();
     if (mode == "divide-engine") {
-        partory::RunDivideJob(DivideSettingsOf(argv), state, progress, pump, partory::OsFileLayer());
+        partory::RunDivideJob(bench::DivideSettingsOf(argv + 2), state, progress, pump,
+                              partory::OsFileLayer());
     } else {
         partory::CombineSettings settings;
         for (const QString& input : ReadList(argv[2])) settings.InputPaths.push_back(input.toStdString());
