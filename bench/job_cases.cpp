@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "bench_util.h"
+#include "job_settings.h"
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
 #include "partory/run_control.h"
@@ -294,7 +295,7 @@ Row PauseCase(const std::string& folder) {
     partory::ResetRunState(state);
     QuietProgress progress;
     TimerPump pump(state, 2.0);
-    partory::RunDivideJob(settings, state, progress, pump);
+    partory::RunDivideJob(settings, state, progress, pump, partory::OsFileLayer());
 
     if (!state.Succeeded) Fail("pause: the job failed: " + state.ResultText);
     if (!pump.resumed()) Fail("pause: the job never waited for Continue");
@@ -327,19 +328,14 @@ int RunChildJob(int argc, char** argv) {
     IdlePump pump;
     const std::string mode = argv[1];
     if (mode == "--divide" && argc == 6) {
-        partory::DivideSettings settings;
-        settings.SourcePath = argv[2];
-        settings.DestinationFolder = argv[3];
-        settings.NameTemplate = argv[4];
-        settings.PartSizeValue = std::strtod(argv[5], nullptr);
-        settings.Unit = partory::SizeUnit::Bytes;
-        partory::RunDivideJob(settings, state, progress, pump);
+        partory::RunDivideJob(DivideSettingsOf(argv + 2), state, progress, pump,
+                              partory::OsFileLayer());
     } else if (mode == "--combine" && argc == 4) {
         partory::CombineSettings settings;
         std::ifstream list(argv[2]);
         for (std::string line; std::getline(list, line);) settings.InputPaths.push_back(line);
         settings.OutputPath = argv[3];
-        partory::RunCombineJob(settings, state, progress, pump);
+        partory::RunCombineJob(settings, state, progress, pump, partory::OsFileLayer());
     } else {
         std::fprintf(stderr, "partory_bench: unknown job %s\n", mode.c_str());
         return 2;

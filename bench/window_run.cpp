@@ -50,6 +50,7 @@
 #include "partory/divide_job.h"
 #include "unMain.h"
 #include "bench_dialogs.h"
+#include "job_settings.h"
 #include "user_dialogs.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
@@ -105,7 +106,7 @@ int OpenDescriptors() {
 // The window, opened as a user finds it: shown, activated, on the task page.
 class Window {
   public:
-    Window() {
+    explicit Window(partory::FileLayer& files = partory::OsFileLayer()) : fm(files) {
         SetDialogs(&dialogs);
         fm.show();
         if (!QTest::qWaitForWindowExposed(&fm)) Die("the window was never shown");
@@ -165,16 +166,6 @@ class Window {
     TfmMain fm;
 };
 
-partory::DivideSettings DivideSettingsOf(char** argv) {
-    partory::DivideSettings settings;
-    settings.SourcePath = argv[2];
-    settings.DestinationFolder = argv[3];
-    settings.NameTemplate = argv[4];
-    settings.PartSizeValue = std::strtod(argv[5], nullptr);
-    settings.Unit = partory::SizeUnit::Bytes;
-    return settings;
-}
-
 double EngineJob(const std::string& mode, char** argv) {
     partory::RunState state;
     partory::ResetRunState(state);
@@ -183,12 +174,13 @@ double EngineJob(const std::string& mode, char** argv) {
     QElapsedTimer clock;
     clock.start();
     if (mode == "divide-engine") {
-        partory::RunDivideJob(DivideSettingsOf(argv), state, progress, pump);
+        partory::RunDivideJob(bench::DivideSettingsOf(argv + 2), state, progress, pump,
+                              partory::OsFileLayer());
     } else {
         partory::CombineSettings settings;
         for (const QString& input : ReadList(argv[2])) settings.InputPaths.push_back(input.toStdString());
         settings.OutputPath = argv[3];
-        partory::RunCombineJob(settings, state, progress, pump);
+        partory::RunCombineJob(settings, state, progress, pump, partory::OsFileLayer());
     }
     const double seconds = static_cast<double>(clock.nsecsElapsed()) * 1e-9;
     if (!state.Succeeded) Die("the job failed: " + state.ResultText);
@@ -249,8 +241,7 @@ int LongPart(const QString& folder, double seconds) {
         if (file.write("p", 1) != 1) Die("cannot write the source");
     }
     SlowCopyLayer files(seconds / static_cast<double>(kPart));
-    partory::SetJobFileLayer(&files);
-    Window window;
+    Window window(files);
     window.fillDivide(source, parts, QStringLiteral("part[COUNTER]"), QString::number(kPart));
     const QString part2 = parts + QStringLiteral("/part2");
 
@@ -283,7 +274,6 @@ int LongPart(const QString& folder, double seconds) {
     whilePaused.start();
     window.start();
     qApp->removeEventFilter(&paints);
-    partory::SetJobFileLayer(nullptr);
     QDir(folder).removeRecursively();
 
     // The longest stretch of the part without a paint, its ends included.

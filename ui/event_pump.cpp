@@ -65,6 +65,17 @@ void ReleaseHeld() {
 void QtEventPump::PumpEvents() {
     QCoreApplication::sendPostedEvents();
     if (lastPassIdle_ && sinceFullPass_.elapsed() < kQuietPassMilliseconds) return;
+    fullPass();
+}
+
+void QtEventPump::PumpAll() {
+    fullPass();
+    // What the page flow found says nothing of a job's events: a job's first pump still makes
+    // its full pass.
+    lastPassIdle_ = false;
+}
+
+void QtEventPump::fullPass() {
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     if (dispatcher == nullptr) return;
     lastPassIdle_ = !dispatcher->processEvents(QEventLoop::AllEvents);

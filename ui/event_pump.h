@@ -17,15 +17,21 @@ class QObject;
 // queued, but makes the full pass only while the last one found something to do, or once a few
 // milliseconds have passed since it: a click or a key then acts at a part boundary within those
 // milliseconds.
+//
+// The page flow pumps through PumpAll instead, the full pass whatever the last one found, so
+// that a page it has just changed is painted at once.
 class QtEventPump : public partory::EventPump {
   public:
     void PumpEvents() override;
+    void PumpAll();
     void WaitForEvents() override;
     // Clicks and keys that arrive meanwhile stay queued for the next PumpEvents, and so do
     // the commands of PostUserCommand.
     void KeepAlive() override;
 
   private:
+    void fullPass();
+
     static constexpr qint64 kQuietPassMilliseconds = 4;
     QElapsedTimer sinceFullPass_;
     bool lastPassIdle_ = false;

@@ -65,14 +65,11 @@ partory::RunState& MainRunState() {
     return JobState;
 }
 
-void PumpEvents() {
-    QCoreApplication::processEvents();
-}
-
-TfmMain::TfmMain(QWidget* parent)
+TfmMain::TfmMain(partory::FileLayer& files, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint),
+      files_(files) {
     // Before any control exists: Qt keeps the first interface it makes for a widget, and a
     // control's first text already makes one while assistive technology listens.
     InstallAccessibleWidgets();
@@ -399,7 +396,7 @@ void TfmMain::FormActivate() {
     movie_intro->setStrip(QStringLiteral("movie"), strip(QStringLiteral("movie")));
     movie_intro->start();
     focusShownPage();
-    PumpEvents();
+    pump_.PumpAll();
 }
 
 void TfmMain::focusShownPage() {
@@ -420,13 +417,13 @@ void TfmMain::focusShownPage() {
 void TfmMain::rbDivideClick() {
     movie_intro->setStrip(QStringLiteral("movie"), strip(QStringLiteral("movie")));
     movie_intro->start();
-    PumpEvents();
+    pump_.PumpAll();
 }
 
 void TfmMain::rbCombineClick() {
     movie_intro->setStrip(QStringLiteral("reversed"), strip(QStringLiteral("reversed")));
     movie_intro->start();
-    PumpEvents();
+    pump_.PumpAll();
 }
 
 void TfmMain::movie_introDblClick() {
@@ -452,7 +449,7 @@ void TfmMain::btnNextClick() {
         btnNext->setText(QStringLiteral("Start"));
         slotChanged(btnNext);
         btnBack->setEnabled(true);
-        PumpEvents();
+        pump_.PumpAll();
         return;
     }
     if (pnlDivide->isVisible() || pnlCombine->isVisible()) startJob();
@@ -475,7 +472,7 @@ void TfmMain::backAction() {
     slotChanged(btnNext);
     btnBack->setEnabled(false);
     focusShownPage();
-    PumpEvents();
+    pump_.PumpAll();
 }
 
 void TfmMain::btnFinishClick() {
@@ -491,7 +488,7 @@ void TfmMain::btnStartOverClick() {
     btnNext->setEnabled(true);
     showInBackSlot(btnBack);
     showInNextSlot(btnNext);
-    PumpEvents();
+    pump_.PumpAll();
 }
 
 void TfmMain::btnAboutClick() {

@@ -23,6 +23,7 @@
 
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
+#include "event_pump.h"
 #include "partory/run_control.h"
 #include "widgets/picture_strip.h"
 #include "widgets/size_spin_edit.h"
@@ -45,8 +46,6 @@ class TfmAbout;
 
 // The run-control record of every job of this program run.
 partory::RunState& MainRunState();
-// Runs every pending window event once and returns.
-void PumpEvents();
 // Puts a text tidied by a settings check back into its field.
 void WriteBack(QLineEdit* field, const std::string& tidied);
 
@@ -54,7 +53,8 @@ class TfmMain : public QWidget {
     Q_OBJECT
 
   public:
-    explicit TfmMain(QWidget* parent = nullptr);
+    // Jobs read and write through `files`.
+    explicit TfmMain(partory::FileLayer& files = partory::OsFileLayer(), QWidget* parent = nullptr);
     ~TfmMain() override;
 
     // The window's named picture strips ("new_3d", "movie", "small_balls"...); a null strip
@@ -266,6 +266,9 @@ class TfmMain : public QWidget {
     // The hidden menu item whose shortcut is this key press, if any.
     QAction* menuItemForKey(const QKeyEvent& key) const;
 
+    partory::FileLayer& files_;
+    // The window's one pump: the jobs' and the page flow's.
+    QtEventPump pump_;
     QHash<QString, PictureStrip> strips_;
     bool activated_ = false;
     bool jobRunning_ = false;

@@ -261,7 +261,7 @@ void TfmMain::btnCombinedReverseClick() {
     list->clear();
     list->addItems(reversed);
     QApplication::restoreOverrideCursor();
-    PumpEvents();
+    pump_.PumpAll();
     UpdateTotal();
     list->setFocus();
 }

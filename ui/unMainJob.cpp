@@ -122,7 +122,7 @@ void TfmMain::btnPauseClick() {
     lblProcessStatus->setText(kPausedText);
     lblProcessStatus->adjustSize();
     AnnounceStatusLine(*lblProcessStatus);
-    PumpEvents();
+    pump_.PumpAll();
 }
 
 void TfmMain::btnContinueClick() {
@@ -133,7 +133,7 @@ void TfmMain::btnContinueClick() {
     lblProcessStatus->setText(kPleaseWait);
     lblProcessStatus->adjustSize();
     AnnounceStatusLine(*lblProcessStatus);
-    PumpEvents();
+    pump_.PumpAll();
 }
 
 void TfmMain::btnCancelClick() {
@@ -142,7 +142,7 @@ void TfmMain::btnCancelClick() {
         return;
     }
     partory::CancelJob(MainRunState());
-    PumpEvents();
+    pump_.PumpAll();
 }
 
 void TfmMain::ShowJobOutcome() {
@@ -225,19 +225,18 @@ void TfmMain::startJob() {
     partory::RunState& state = MainRunState();
     bar->SetPosition(0);
     partory::ResetRunState(state);
-    PumpEvents();
+    pump_.PumpAll();
     // The task radio buttons choose the job; they can only change on the task page, so they
     // always agree with the page whose settings were just checked.
-    QtEventPump pump;
     if (divide) {
-        partory::RunDivideJob(divideSettings, state, *bar, pump);
+        partory::RunDivideJob(divideSettings, state, *bar, pump_, files_);
     } else {
-        partory::RunCombineJob(combineSettings, state, *bar, pump);
+        partory::RunCombineJob(combineSettings, state, *bar, pump_, files_);
     }
     jobRunning_ = false;
 
     ShowJobOutcome();
-    PumpEvents();
+    pump_.PumpAll();
     // A close asked for during the job ends the program now that the job has returned.
     if (closePending_) {
         closePending_ = false;

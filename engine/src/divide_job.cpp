@@ -158,9 +158,10 @@ class DivideJob {
     // itself: then the job stops rather than cut the file it is reading. A file this job has
     // just created cannot be the source, so only one that was there already is examined.
     bool OpenPart(const std::string& path, const FileIdentity& sourceIdentity) {
-        part_ = files_.CreateNew(path);
+        const NewFile created = files_.CreateNew(path);
+        part_ = created.file;
         partIsFile_ = true;
-        if (part_ != kFileExists) return part_ != kNoFile;
+        if (created.outcome != NewFile::Outcome::NameTaken) return part_ != kNoFile;
         part_ = files_.Create(path, false);
         if (part_ == kNoFile) return false;
         const auto status = files_.Status(part_);

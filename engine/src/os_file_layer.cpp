@@ -77,10 +77,10 @@ public:
         return fd;
     }
 
-    FileHandle CreateNew(const std::string& path) override {
-        int fd = OpenRetrying(path, O_RDWR | O_CREAT | O_EXCL, 0666);
-        if (fd < 0 && errno == EEXIST) return kFileExists;
-        return fd;
+    NewFile CreateNew(const std::string& path) override {
+        const int fd = OpenRetrying(path, O_RDWR | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0) return NewFile::Created(fd);
+        return errno == EEXIST ? NewFile::NameTaken() : NewFile::Failed();
     }
 
     bool Truncate(FileHandle file) override { return ::ftruncate(file, 0) == 0; }
@@ -213,18 +213,6 @@ private:
 FileLayer& OsFileLayer() {
     static OsFiles files;
     return files;
-}
-
-namespace {
-FileLayer* jobFiles = nullptr;
-}
-
-FileLayer& JobFileLayer() {
-    return jobFiles ? *jobFiles : OsFileLayer();
-}
-
-void SetJobFileLayer(FileLayer* files) {
-    jobFiles = files;
 }
 
 }  // namespace partory

@@ -57,12 +57,12 @@ int main(int argc, char** argv) {
         settings.PartSizeValue = std::strtod(argv[5], nullptr);
         settings.Unit =
             std::string(argv[6]) == "bytes" ? partory::SizeUnit::Bytes : partory::SizeUnit::Kbytes;
-        partory::RunDivideJob(settings, state, progress, pump);
+        partory::RunDivideJob(settings, state, progress, pump, partory::OsFileLayer());
     } else if (job == "combine" && argc >= 4) {
         partory::CombineSettings settings;
         settings.OutputPath = argv[2];
         for (int i = 3; i < argc; ++i) settings.InputPaths.push_back(argv[i]);
-        partory::RunCombineJob(settings, state, progress, pump);
+        partory::RunCombineJob(settings, state, progress, pump, partory::OsFileLayer());
     } else {
         return Usage();
     }

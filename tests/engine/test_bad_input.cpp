@@ -42,7 +42,7 @@ Outcome Divide(const DivideSettings& settings) {
     RunState state;
     RecordingProgress progress;
     ScriptedPump pump;
-    RunDivideJob(settings, state, progress, pump);
+    RunDivideJob(settings, state, progress, pump, OsFileLayer());
     return {state.Succeeded, state.ResultText, progress.position()};
 }
 
@@ -50,7 +50,7 @@ Outcome Combine(const CombineSettings& settings) {
     RunState state;
     RecordingProgress progress;
     ScriptedPump pump;
-    RunCombineJob(settings, state, progress, pump);
+    RunCombineJob(settings, state, progress, pump, OsFileLayer());
     return {state.Succeeded, state.ResultText, progress.position()};
 }
 

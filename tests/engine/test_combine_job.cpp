@@ -212,7 +212,7 @@ TEST_P(CombineCancel, StopsBeforeTheNextInputOrSucceedsAfterTheLast) {
     ResetRunState(state);
     if (k == 0) CancelJob(state);
 
-    RunCombineJob(settings, state, progress, pump);
+    RunCombineJob(settings, state, progress, pump, OsFileLayer());
 
     EXPECT_EQ(ReadFile(settings.OutputPath), Concat(settings.InputPaths, k));
     EXPECT_EQ(progress.position(), k);
@@ -328,7 +328,7 @@ class ShortCopyLayer final : public FileLayer {
     FileHandle OpenReadWrite(const std::string& p) override { return real.OpenReadWrite(p); }
     FileHandle OpenRead(const std::string& p) override { return real.OpenRead(p); }
     FileHandle Create(const std::string& p, bool x) override { return real.Create(p, x); }
-    FileHandle CreateNew(const std::string& p) override { return real.CreateNew(p); }
+    NewFile CreateNew(const std::string& p) override { return real.CreateNew(p); }
     bool Truncate(FileHandle f) override { return real.Truncate(f); }
     bool SetLength(FileHandle f, std::int64_t n) override { return real.SetLength(f, n); }
     std::int64_t Seek(FileHandle f, std::int64_t at, SeekTo to) override {

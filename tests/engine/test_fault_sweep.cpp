@@ -35,7 +35,7 @@ class ReadWriteCopyLayer final : public FileLayer {
     FileHandle OpenReadWrite(const std::string& p) override { return below_.OpenReadWrite(p); }
     FileHandle OpenRead(const std::string& p) override { return below_.OpenRead(p); }
     FileHandle Create(const std::string& p, bool x) override { return below_.Create(p, x); }
-    FileHandle CreateNew(const std::string& p) override { return below_.CreateNew(p); }
+    NewFile CreateNew(const std::string& p) override { return below_.CreateNew(p); }
     bool Truncate(FileHandle f) override { return below_.Truncate(f); }
     bool SetLength(FileHandle f, std::int64_t n) override { return below_.SetLength(f, n); }
     std::int64_t Seek(FileHandle f, std::int64_t at, SeekTo to) override {

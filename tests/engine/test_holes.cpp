@@ -93,7 +93,7 @@ TEST_P(DivideHoles, PartsHoldTheSourceBytesAndItsHoles) {
     RunState state;
     RecordingProgress progress;
     ScriptedPump pump;
-    RunDivideJob(settings, state, progress, pump);
+    RunDivideJob(settings, state, progress, pump, OsFileLayer());
 
     const std::int64_t parts = (row.sourceSize + row.partSize - 1) / row.partSize;
     ASSERT_TRUE(state.Succeeded) << state.ResultText;
@@ -172,7 +172,7 @@ TEST_P(CombineHoles, OutputHoldsTheInputsBytesAndTheirHoles) {
     RunState state;
     RecordingProgress progress;
     ScriptedPump pump;
-    RunCombineJob(settings, state, progress, pump);
+    RunCombineJob(settings, state, progress, pump, OsFileLayer());
 
     ASSERT_TRUE(state.Succeeded) << state.ResultText;
     EXPECT_EQ(progress.position(), static_cast<std::int64_t>(row.inputs.size()));

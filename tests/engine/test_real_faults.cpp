@@ -90,11 +90,11 @@ struct Job {
     RecordingProgress progress;
     ScriptedPump pump;
     std::string Divide(DivideSettings settings) {
-        RunDivideJob(settings, state, progress, pump);
+        RunDivideJob(settings, state, progress, pump, OsFileLayer());
         return Outcome(state, progress);
     }
     std::string Combine(const CombineSettings& settings) {
-        RunCombineJob(settings, state, progress, pump);
+        RunCombineJob(settings, state, progress, pump, OsFileLayer());
         return Outcome(state, progress);
     }
 };

@@ -85,7 +85,7 @@ TEST_P(SharedBlocks, PartsAndOutputShareTheSourceExtents) {
     RunState state;
     RecordingProgress progress;
     ScriptedPump pump;
-    RunDivideJob(divide, state, progress, pump);
+    RunDivideJob(divide, state, progress, pump, OsFileLayer());
     ASSERT_TRUE(state.Succeeded) << state.ResultText;
 
     CombineSettings combine;
@@ -102,7 +102,7 @@ TEST_P(SharedBlocks, PartsAndOutputShareTheSourceExtents) {
 
     combine.OutputPath = root + "/combined";
     ResetRunState(state);
-    RunCombineJob(combine, state, progress, pump);
+    RunCombineJob(combine, state, progress, pump, OsFileLayer());
     ASSERT_TRUE(state.Succeeded) << state.ResultText;
     EXPECT_TRUE(SameBytes(ReadFile(combine.OutputPath), bytes));
     EXPECT_EQ(MappedExtents(combine.OutputPath, 8 * kMiB).sharedBytes, 8 * kMiB)

@@ -62,10 +62,11 @@ FileHandle FaultyFileLayer::Create(const std::string& path, bool exclusive) {
     return Track(real_.Create(path, exclusive));
 }
 
-FileHandle FaultyFileLayer::CreateNew(const std::string& path) {
-    if (ShouldFail(FileOp::CreateNew)) return kNoFile;
-    const FileHandle file = real_.CreateNew(path);
-    return file == kFileExists ? file : Track(file);
+NewFile FaultyFileLayer::CreateNew(const std::string& path) {
+    if (ShouldFail(FileOp::CreateNew)) return NewFile::Failed();
+    const NewFile created = real_.CreateNew(path);
+    Track(created.file);
+    return created;
 }
 
 bool FaultyFileLayer::Truncate(FileHandle file) {

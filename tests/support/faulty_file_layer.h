@@ -62,7 +62,7 @@ public:
     FileHandle OpenReadWrite(const std::string& path) override;
     FileHandle OpenRead(const std::string& path) override;
     FileHandle Create(const std::string& path, bool exclusive) override;
-    FileHandle CreateNew(const std::string& path) override;
+    NewFile CreateNew(const std::string& path) override;
     bool Truncate(FileHandle file) override;
     bool SetLength(FileHandle file, std::int64_t length) override;
     std::int64_t Seek(FileHandle file, std::int64_t offset, SeekTo to) override;

@@ -63,10 +63,11 @@ FileHandle MemoryFileLayer::Create(const std::string& path, bool /*exclusive*/) 
     return Open(key, true);
 }
 
-FileHandle MemoryFileLayer::CreateNew(const std::string& path) {
+NewFile MemoryFileLayer::CreateNew(const std::string& path) {
     const std::string key = Key(path);
-    if (files_.count(key) || FolderExists(key)) return kFileExists;
-    return Create(path, false);
+    if (files_.count(key) || FolderExists(key)) return NewFile::NameTaken();
+    const FileHandle file = Create(path, false);
+    return file == kNoFile ? NewFile::Failed() : NewFile::Created(file);
 }
 
 bool MemoryFileLayer::Truncate(FileHandle file) {

@@ -30,7 +30,7 @@ class MemoryFileLayer final : public FileLayer {
     FileHandle OpenReadWrite(const std::string& path) override;
     FileHandle OpenRead(const std::string& path) override;
     FileHandle Create(const std::string& path, bool exclusive) override;
-    FileHandle CreateNew(const std::string& path) override;
+    NewFile CreateNew(const std::string& path) override;
     bool Truncate(FileHandle file) override;
     bool SetLength(FileHandle file, std::int64_t length) override;
     // Memory holds no holes: every file is all data.

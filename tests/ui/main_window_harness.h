@@ -19,6 +19,10 @@
 
 // The main window, shown and activated, with scripted dialogs in place for its lifetime.
 struct MainWindowHarness {
+    MainWindowHarness() = default;
+    // A window whose jobs go through `files`.
+    explicit MainWindowHarness(partory::FileLayer& files) : fm(files) {}
+
     ScriptedDialogs dialogs;
     ScopedDialogs scoped{dialogs};
     TfmMain fm;

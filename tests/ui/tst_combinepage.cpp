@@ -324,7 +324,7 @@ class TestCombinePage : public QObject {
         partory::RunState state;
         RecordingProgress progress;
         ScriptedPump pump;
-        partory::RunDivideJob(divide, state, progress, pump);
+        partory::RunDivideJob(divide, state, progress, pump, partory::OsFileLayer());
         QVERIFY2(state.Succeeded, state.ResultText.c_str());
 
         QStringList parts;

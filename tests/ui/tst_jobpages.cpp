@@ -58,6 +58,22 @@ ProgressSnapshot TakeProgress(TfmMain& fm) {
             fm.movie_process->stripName()};
 }
 
+// Counts the paints that reach a widget from the moment it is watched.
+class PaintCount : public QObject {
+  public:
+    int paints = 0;
+    void watch(QWidget* widget) {
+        paints = 0;
+        widget->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
 }  // namespace
 
 class TestJobPages : public QObject {
@@ -165,6 +181,62 @@ class TestJobPages : public QObject {
         QCOMPARE(ReadFile(temp / "out/joined.bin"), std::string("first-second-first-"));
         QCOMPARE(fm.edSaveCombined->text(), QString::fromStdString(temp / "out/joined.bin"));
         QCOMPARE(fm.list->count(), 3);
+    }
+
+    // A step of the page flow has painted what it changed by the time its handler returns,
+    // although no event runs meanwhile but those of the handler's own pump.
+    void eachStepPaintsItsChangeAtOnce_data() {
+        QTest::addColumn<QString>("step");
+        for (const char* step : {"next", "back", "pause", "continue", "start over"})
+            QTest::newRow(step) << QString::fromLatin1(step);
+    }
+
+    void eachStepPaintsItsChangeAtOnce() {
+        QFETCH(QString, step);
+        MainWindowHarness h;
+        QVERIFY(h.open());
+        TfmMain& fm = h.fm;
+        TempDir temp;
+        PaintCount count;
+        int paintedInStep = -1;
+        const auto take = [&](QWidget* changed, void (TfmMain::*handler)()) {
+            count.watch(changed);
+            (fm.*handler)();
+            paintedInStep = count.paints;
+        };
+        if (step == QLatin1String("next")) {
+            fm.rbDivide->setChecked(true);
+            take(fm.pnlDivide, &TfmMain::btnNextClick);
+        } else if (step == QLatin1String("back")) {
+            h.toDividePage();
+            take(fm.pnlInit, &TfmMain::btnBackClick);
+        } else if (step == QLatin1String("start over")) {
+            prepareDivide(h, temp, 2048);
+            fm.btnNextClick();
+            take(fm.pnlInit, &TfmMain::btnStartOverClick);
+        } else {
+            const bool pause = step == QLatin1String("pause");
+            prepareDivide(h, temp, 4096);
+            h.atNextPump([&] {
+                if (pause) {
+                    take(fm.lblProcessStatus, &TfmMain::btnPauseClick);
+                } else {
+                    fm.btnPauseClick();
+                }
+                h.atNextPump(
+                    [&] {
+                        if (pause) {
+                            fm.btnContinueClick();
+                        } else {
+                            take(fm.lblProcessStatus, &TfmMain::btnContinueClick);
+                        }
+                    },
+                    50);
+            });
+            fm.btnNextClick();
+            QVERIFY(fm.pnlDone->isVisible());
+        }
+        QVERIFY2(paintedInStep > 0, "the change waited for a later pass of the event loop");
     }
 
     void pauseThenContinue() {

@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QProcess>
+#include <QStyleHints>
 #include <QtTest>
 #include <chrono>
 #include <functional>
@@ -84,10 +85,7 @@ class TestLongUnit : public QObject {
     Q_OBJECT
 
   private slots:
-    void cleanup() {
-        partory::SetJobFileLayer(nullptr);
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    }
+    void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
     void clickDuringALongPart_data();
     void clickDuringALongPart();
     void percentChangesWithinAFramePaintOnce();
@@ -117,8 +115,7 @@ void TestLongUnit::clickDuringALongPart() {
     const auto part = [&](int p) { return dir / ("movie" + std::to_string(p)); };
 
     SlowCopyLayer files;
-    partory::SetJobFileLayer(&files);
-    MainWindowHarness h;
+    MainWindowHarness h(files);
     h.fm.show();
     QVERIFY(QTest::qWaitForWindowExposed(&h.fm));
     // No window manager activates it here: the first-activation reset by hand.
@@ -220,7 +217,7 @@ void TestLongUnit::clickAmongManyQuickParts() {
     FaultyFileLayer files;
     int copies = 0;
     int copiesAtClick = -1;
-    MainWindowHarness h;
+    MainWindowHarness h(files);
     files.SetBeforeCopy([&](std::int64_t) {
         ++copies;
         if (copies == 10) {
@@ -229,7 +226,6 @@ void TestLongUnit::clickAmongManyQuickParts() {
         }
         std::this_thread::sleep_for(std::chrono::microseconds(500));
     });
-    partory::SetJobFileLayer(&files);
     h.fm.show();
     QVERIFY(QTest::qWaitForWindowExposed(&h.fm));
     h.fm.FormActivate();
@@ -238,21 +234,21 @@ void TestLongUnit::clickAmongManyQuickParts() {
 
     int partsAtPause = -1;
     QElapsedTimer sincePause;
+    bool continued = false;
     QTimer whilePaused;
     whilePaused.setInterval(20);
     QObject::connect(&whilePaused, &QTimer::timeout, [&] {
-        if (!MainRunState().Paused) return;
+        if (!MainRunState().Paused || continued) return;
         if (partsAtPause < 0) {
             partsAtPause = static_cast<int>(h.fm.bar->position());
             sincePause.start();
         }
-        // A press on the slot within the double-click time of Continue taking it is refused,
-        // as the second press of a double-click on Pause would be.
-        const int doubleClick = QApplication::doubleClickInterval();
-        if (sincePause.isValid() && sincePause.elapsed() > doubleClick + 100) {
-            sincePause.invalidate();
-            QueueClick(h.fm.btnContinue);
-        }
+        // Continue stands where Pause stood: within the double-click time a press there is
+        // taken as aimed at Pause, and ignored.
+        if (sincePause.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval())
+            return;
+        continued = true;
+        QueueClick(h.fm.btnContinue);
     });
     whilePaused.start();
 

@@ -23,6 +23,6 @@ std::optional<std::int64_t> RoundTripDosTime(std::int64_t secondsSinceEpoch);
 
 // Runs the whole combine job; its outcome is left in `state`.
 void RunCombineJob(const CombineSettings& settings, RunState& state, ProgressSink& progress,
-                   EventPump& pump, FileLayer& files = JobFileLayer());
+                   EventPump& pump, FileLayer& files);
 
 }  // namespace partory

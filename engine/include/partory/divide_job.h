@@ -26,6 +26,6 @@ std::string DivisionErrorText(const std::string& sourcePath);
 
 // Runs the whole divide job; its outcome is left in `state`.
 void RunDivideJob(const DivideSettings& settings, RunState& state, ProgressSink& progress,
-                  EventPump& pump, FileLayer& files = JobFileLayer());
+                  EventPump& pump, FileLayer& files);
 
 }  // namespace partory

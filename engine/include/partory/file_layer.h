@@ -9,8 +9,17 @@ namespace partory {
 
 using FileHandle = int;
 inline constexpr FileHandle kNoFile = -1;
-// What CreateNew gives when something already has that name.
-inline constexpr FileHandle kFileExists = -2;
+
+// What CreateNew gives: the new file, or why there is none.
+struct NewFile {
+    enum class Outcome { Created, NameTaken, Failed };
+    Outcome outcome = Outcome::Failed;
+    FileHandle file = kNoFile;  // only when Created
+
+    static NewFile Created(FileHandle file) { return {Outcome::Created, file}; }
+    static NewFile NameTaken() { return {Outcome::NameTaken, kNoFile}; }
+    static NewFile Failed() { return {Outcome::Failed, kNoFile}; }
+};
 
 // Which file a path or handle names: the same file through a link or another spelling has
 // the same identity.
@@ -40,7 +49,7 @@ enum class SeekTo { Offset, Data, Hole };
 inline constexpr std::int64_t kNoMoreData = -2;
 
 // The thin layer over the operating system's file calls that both jobs and the checks go
-// through. Tests swap it to inject faults (full disk, failed read, failed close...).
+// through. Tests hand in another to inject faults (full disk, failed read, failed close...).
 // Every call reports failure by its result and never throws.
 class FileLayer {
 public:
@@ -54,9 +63,9 @@ public:
     // it: callers check its identity first and then Truncate. With exclusive set, the file
     // is also locked against other writers for as long as it is open.
     virtual FileHandle Create(const std::string& path, bool exclusive) = 0;
-    // Creates a file that is not there yet, for reading and writing, shared; kFileExists when
-    // the name is taken (a link included), kNoFile on any other failure.
-    virtual FileHandle CreateNew(const std::string& path) = 0;
+    // Creates a file that is not there yet, for reading and writing, shared; NameTaken when
+    // something has the name already (a link included).
+    virtual NewFile CreateNew(const std::string& path) = 0;
     virtual bool Truncate(FileHandle file) = 0;
     // Sets the length of a file open for writing; what it gains is a hole.
     virtual bool SetLength(FileHandle file, std::int64_t length) = 0;
@@ -84,10 +93,5 @@ public:
 
 // The real file system.
 FileLayer& OsFileLayer();
-
-// The layer a job uses when it is handed none: the real file system, unless a test of the
-// window has put another in its place (nullptr puts the real one back).
-FileLayer& JobFileLayer();
-void SetJobFileLayer(FileLayer* files);
 
 }  // namespace partory

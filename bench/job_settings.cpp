@@ -1,0 +1,17 @@
+#include "job_settings.h"
+
+#include <cstdlib>
+
+namespace bench {
+
+partory::DivideSettings DivideSettingsOf(const char* const* words) {
+    partory::DivideSettings settings;
+    settings.SourcePath = words[0];
+    settings.DestinationFolder = words[1];
+    settings.NameTemplate = words[2];
+    settings.PartSizeValue = std::strtod(words[3], nullptr);
+    settings.Unit = partory::SizeUnit::Bytes;
+    return settings;
+}
+
+}  // namespace bench
