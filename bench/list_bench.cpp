@@ -51,13 +51,12 @@ int main(int argc, char* argv[]) {
     InstallFontSubstitutes();
 
     BenchDialogs dialogs;
-    SetDialogs(&dialogs);
     for (int i = 1; i <= entries; ++i) {
         dialogs.files << QStringLiteral("/home/user/documents/split/REPORT_PDF_%1").arg(i);
     }
     std::shuffle(dialogs.files.begin(), dialogs.files.end(), std::mt19937(2024));
 
-    TfmMain fm;
+    TfmMain fm(partory::OsFileLayer(), dialogs);
     fm.show();
     fm.FormActivate();
     fm.rbCombine->setChecked(true);
@@ -93,6 +92,5 @@ int main(int argc, char* argv[]) {
     }
     std::printf("median: add %.1f ms, reverse %.1f ms, clear %.1f ms\n", Median(adds),
                 Median(reverses), Median(clears));
-    SetDialogs(nullptr);
     return 0;
 }

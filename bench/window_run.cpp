@@ -106,14 +106,12 @@ int OpenDescriptors() {
 // The window, opened as a user finds it: shown, activated, on the task page.
 class Window {
   public:
-    explicit Window(partory::FileLayer& files = partory::OsFileLayer()) : fm(files) {
-        SetDialogs(&dialogs);
+    explicit Window(partory::FileLayer& files = partory::OsFileLayer()) : fm(files, dialogs) {
         fm.show();
         if (!QTest::qWaitForWindowExposed(&fm)) Die("the window was never shown");
         fm.activateWindow();
         if (!QTest::qWaitFor([this] { return fm.movie_intro->isRunning(); })) fm.FormActivate();
     }
-    ~Window() { SetDialogs(nullptr); }
 
     void fillDivide(const QString& source, const QString& folder, const QString& nameTemplate,
                     const QString& bytes) {

@@ -113,7 +113,7 @@ int main(int argc, char* argv[]) {
     fm.ShowJobOutcome();
     ok &= Save(fm, folder, "done-error");
 
-    fm.fmAbout = new TfmAbout(&fm);
+    fm.fmAbout = new TfmAbout(QtDialogs(), &fm);
     fm.fmAbout->show();
     ok &= Save(*fm.fmAbout, folder, "about");
     fm.fmAbout->hide();

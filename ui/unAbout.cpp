@@ -46,9 +46,10 @@ QPixmap TransparentIcon(const QString& resource) {
 
 }  // namespace
 
-TfmAbout::TfmAbout(QWidget* owner)
+TfmAbout::TfmAbout(UserDialogs& dialogs, QWidget* owner)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint) {
+                         Qt::WindowCloseButtonHint),
+      dialogs_(dialogs) {
     InstallAccessibleWidgets();
     setObjectName(QStringLiteral("fmAbout"));
     setWindowTitle(QStringLiteral(" About"));
@@ -116,7 +117,7 @@ void TfmAbout::lblWebLinkMouseDown() {
 
 void TfmAbout::lblWebLinkClick() {
     if (gLinkFailed) return;
-    if (!Dialogs().openUrl(QUrl(QStringLiteral("http://") + QString::fromLatin1(WebHost)))) {
+    if (!dialogs_.openUrl(QUrl(QStringLiteral("http://") + QString::fromLatin1(WebHost)))) {
         gLinkFailed = true;
         showLinkState();
     }

@@ -5,6 +5,7 @@
 class QEvent;
 class QLabel;
 class QWidget;
+class UserDialogs;
 
 // The small modal window behind "About...": product icon, name, version and the link to the
 // product's web site. Created once by the main window and shown again on every later use.
@@ -12,7 +13,8 @@ class TfmAbout : public QDialog {
     Q_OBJECT
 
   public:
-    explicit TfmAbout(QWidget* owner);
+    // The link opens the web site through `dialogs`.
+    TfmAbout(UserDialogs& dialogs, QWidget* owner);
 
     // The host name shown by the link; the link opens "http://" followed by it.
     static const char* const WebHost;
@@ -33,6 +35,8 @@ class TfmAbout : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    UserDialogs& dialogs_;
+
     // Colour and enabled state of the link from the run-wide link state.
     void showLinkState();
 

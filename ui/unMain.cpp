@@ -65,11 +65,12 @@ partory::RunState& MainRunState() {
     return JobState;
 }
 
-TfmMain::TfmMain(partory::FileLayer& files, QWidget* parent)
+TfmMain::TfmMain(partory::FileLayer& files, UserDialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      files_(files) {
+      files_(files),
+      dialogs_(dialogs) {
     // Before any control exists: Qt keeps the first interface it makes for a widget, and a
     // control's first text already makes one while assistive technology listens.
     InstallAccessibleWidgets();
@@ -492,7 +493,7 @@ void TfmMain::btnStartOverClick() {
 }
 
 void TfmMain::btnAboutClick() {
-    if (fmAbout == nullptr) fmAbout = new TfmAbout(this);
+    if (fmAbout == nullptr) fmAbout = new TfmAbout(dialogs_, this);
     RunModal(*fmAbout);
 }
 

@@ -25,6 +25,7 @@
 #include "partory/divide_job.h"
 #include "event_pump.h"
 #include "partory/run_control.h"
+#include "user_dialogs.h"
 #include "widgets/picture_strip.h"
 #include "widgets/size_spin_edit.h"
 #include "widgets/template_edit.h"
@@ -53,8 +54,10 @@ class TfmMain : public QWidget {
     Q_OBJECT
 
   public:
-    // Jobs read and write through `files`.
-    explicit TfmMain(partory::FileLayer& files = partory::OsFileLayer(), QWidget* parent = nullptr);
+    // Jobs read and write through `files`; every message box and common dialog goes through
+    // `dialogs`.
+    explicit TfmMain(partory::FileLayer& files = partory::OsFileLayer(),
+                     UserDialogs& dialogs = QtDialogs(), QWidget* parent = nullptr);
     ~TfmMain() override;
 
     // The window's named picture strips ("new_3d", "movie", "small_balls"...); a null strip
@@ -267,6 +270,7 @@ class TfmMain : public QWidget {
     QAction* menuItemForKey(const QKeyEvent& key) const;
 
     partory::FileLayer& files_;
+    UserDialogs& dialogs_;
     // The window's one pump: the jobs' and the page flow's.
     QtEventPump pump_;
     QHash<QString, PictureStrip> strips_;

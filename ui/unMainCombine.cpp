@@ -179,8 +179,8 @@ bool TfmMain::HasSelectedFile() {
     }
     const bool found = SelectedRow(list) >= 0;
     if (!found) {
-        Dialogs().showMessage(this, UserDialogs::MessageKind::Information,
-                              QStringLiteral("Select a file, please."));
+        dialogs_.showMessage(this, UserDialogs::MessageKind::Information,
+                             QStringLiteral("Select a file, please."));
     }
     list->setFocus();
     return found;
@@ -205,7 +205,7 @@ void TfmMain::AppendFiles(const QStringList& paths) {
 
 void TfmMain::btnCombinedAddClick() {
     if (!pnlCombine->isVisible()) return;
-    AppendFiles(Dialogs().openFiles(*open_d));
+    AppendFiles(dialogs_.openFiles(*open_d));
     UpdateTotal();
     list->setFocus();
 }
@@ -223,7 +223,7 @@ void TfmMain::btnCombinedRemoveClick() {
     const int row = SelectedRow(list);
     const QString question = QStringLiteral("Do you want to drop the following file:\r") +
                              list->item(row)->text() + QStringLiteral("   ?");
-    if (Dialogs().showMessage(this, UserDialogs::MessageKind::Question, question)) {
+    if (dialogs_.showMessage(this, UserDialogs::MessageKind::Question, question)) {
         delete list->takeItem(row);
         list->clearSelection();
     }
@@ -237,8 +237,8 @@ void TfmMain::btnCombinedClearClick() {
         list->setFocus();
         return;
     }
-    if (!Dialogs().showMessage(this, UserDialogs::MessageKind::Question,
-                               QStringLiteral("Do you want to drop all the files ?"))) {
+    if (!dialogs_.showMessage(this, UserDialogs::MessageKind::Question,
+                              QStringLiteral("Do you want to drop all the files ?"))) {
         list->setFocus();
         return;
     }
@@ -307,7 +307,7 @@ void TfmMain::listContextPopup(const QPoint& pos) {
 
 void TfmMain::edSaveCombinedDblClick() {
     edSaveCombined->setFocus();
-    const QString chosen = Dialogs().saveFile(this);
+    const QString chosen = dialogs_.saveFile(this);
     if (!chosen.isEmpty()) edSaveCombined->setText(chosen);
 }
 

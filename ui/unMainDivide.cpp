@@ -196,7 +196,7 @@ void TfmMain::createDividePage() {
 
 void TfmMain::edFromFileDblClick() {
     edFromFile->setFocus();
-    const QString chosen = Dialogs().openFile(this);
+    const QString chosen = dialogs_.openFile(this);
     if (chosen.isEmpty()) return;
     edFromFile->setText(QDir::toNativeSeparators(chosen));
     edFromFileDlgChange();
@@ -225,7 +225,7 @@ void TfmMain::edFromFileChange() {
 
 void TfmMain::edToFolderDblClick() {
     edToFolder->setFocus();
-    const QString chosen = Dialogs().browseFolder(this, edToFolder->text());
+    const QString chosen = dialogs_.browseFolder(this, edToFolder->text());
     if (!chosen.isEmpty()) edToFolder->setText(QDir::toNativeSeparators(chosen));
 }
 

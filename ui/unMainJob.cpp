@@ -137,8 +137,8 @@ void TfmMain::btnContinueClick() {
 }
 
 void TfmMain::btnCancelClick() {
-    if (!Dialogs().showMessage(this, UserDialogs::MessageKind::Question,
-                               QStringLiteral("Are you sure to cancel the process ?"))) {
+    if (!dialogs_.showMessage(this, UserDialogs::MessageKind::Question,
+                              QStringLiteral("Are you sure to cancel the process ?"))) {
         return;
     }
     partory::CancelJob(MainRunState());
@@ -188,8 +188,8 @@ void TfmMain::startJob() {
         writeBackCombineSettings(combineSettings);
     }
     if (!check.Passed) {
-        Dialogs().showMessage(this, DialogKind(check.MessageKind),
-                              QString::fromStdString(check.MessageText));
+        dialogs_.showMessage(this, DialogKind(check.MessageKind),
+                             QString::fromStdString(check.MessageText));
         QWidget* faulty = nullptr;
         switch (check.FocusField) {
             case partory::SettingsField::SourceFile:

@@ -69,7 +69,7 @@ void UseOwnDialog(QFileDialog& dialog) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
 }
 
-class QtDialogs final : public UserDialogs {
+class QtUserDialogs final : public UserDialogs {
   public:
     bool showMessage(QWidget* parent, MessageKind kind, const QString& text) override {
         QMessageBox::Icon icon = QMessageBox::Information;
@@ -143,14 +143,12 @@ class QtDialogs final : public UserDialogs {
     bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
 };
 
-QtDialogs& QtDialogsInstance() {
-    static QtDialogs instance;
+}  // namespace
+
+UserDialogs& QtDialogs() {
+    static QtUserDialogs instance;
     return instance;
 }
-
-UserDialogs* g_dialogs = nullptr;
-
-}  // namespace
 
 int RunModal(QDialog& dialog) {
     const int result = dialog.exec();
@@ -173,12 +171,4 @@ int RunModal(QDialog& dialog) {
 void ApplyAnyFileFilter(QFileDialog& dialog) {
     dialog.setNameFilter(kAnyFileFilter);
     dialog.setFilter(dialog.filter() | QDir::Hidden);
-}
-
-UserDialogs& Dialogs() {
-    return g_dialogs != nullptr ? *g_dialogs : QtDialogsInstance();
-}
-
-void SetDialogs(UserDialogs* dialogs) {
-    g_dialogs = dialogs;
 }

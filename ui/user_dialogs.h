@@ -9,7 +9,7 @@ class QUrl;
 class QWidget;
 
 // Every message box, common dialog and address opening of the window goes through here, so
-// that tests can answer them. The Qt implementation is the default.
+// that tests can answer them. The windows are handed the one they use; Qt's is the default.
 class UserDialogs {
   public:
     enum class MessageKind { Information, Error, Question };
@@ -40,7 +40,5 @@ void ApplyAnyFileFilter(QFileDialog& dialog);
 // no completion list or other popup of it stays on screen, now or later.
 int RunModal(QDialog& dialog);
 
-// The dialogs in use; Qt's unless a test installed its own.
-UserDialogs& Dialogs();
-// nullptr restores Qt's.
-void SetDialogs(UserDialogs* dialogs);
+// Qt's dialogs, one for the whole run.
+UserDialogs& QtDialogs();

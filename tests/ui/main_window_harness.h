@@ -17,14 +17,13 @@
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
 
-// The main window, shown and activated, with scripted dialogs in place for its lifetime.
+// The main window, shown and activated, answered by scripted dialogs.
 struct MainWindowHarness {
-    MainWindowHarness() = default;
+    MainWindowHarness() : MainWindowHarness(partory::OsFileLayer()) {}
     // A window whose jobs go through `files`.
-    explicit MainWindowHarness(partory::FileLayer& files) : fm(files) {}
+    explicit MainWindowHarness(partory::FileLayer& files) : fm(files, dialogs) {}
 
     ScriptedDialogs dialogs;
-    ScopedDialogs scoped{dialogs};
     TfmMain fm;
 
     // Shows the window and waits for its first-activation reset; false when it never came.

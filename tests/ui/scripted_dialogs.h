@@ -102,15 +102,3 @@ class ScriptedDialogs : public UserDialogs {
         return value;
     }
 };
-
-// Installs a set of dialogs for the life of the scope and puts the previous ones back.
-class ScopedDialogs {
-  public:
-    explicit ScopedDialogs(UserDialogs& dialogs) : previous_(&Dialogs()) { SetDialogs(&dialogs); }
-    ~ScopedDialogs() { SetDialogs(previous_); }
-    ScopedDialogs(const ScopedDialogs&) = delete;
-    ScopedDialogs& operator=(const ScopedDialogs&) = delete;
-
-  private:
-    UserDialogs* previous_;
-};

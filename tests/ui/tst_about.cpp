@@ -99,12 +99,10 @@ class TestAbout : public QObject {
 
   private:
     ScriptedDialogs scripted_;
-    std::unique_ptr<ScopedDialogs> installed_;
 };
 
 void TestAbout::initTestCase() {
     InstallFontSubstitutes();
-    installed_ = std::make_unique<ScopedDialogs>(scripted_);
 }
 
 void TestAbout::cleanup() {
@@ -114,7 +112,7 @@ void TestAbout::cleanup() {
 }
 
 void TestAbout::looksAsDescribed() {
-    TfmAbout about(nullptr);
+    TfmAbout about(scripted_, nullptr);
     QCOMPARE(about.objectName(), QStringLiteral("fmAbout"));
     QCOMPARE(about.windowTitle(), QStringLiteral(" About"));
     QCOMPARE(about.minimumSize(), QSize(292, 85));
@@ -174,7 +172,7 @@ void TestAbout::elementPlaces_data() {
 void TestAbout::elementPlaces() {
     QFETCH(QString, name);
     QFETCH(QRect, place);
-    TfmAbout about(nullptr);
+    TfmAbout about(scripted_, nullptr);
     auto* element = about.findChild<QWidget*>(name);
     QVERIFY(element != nullptr);
     QCOMPARE(QRect(element->mapTo(&about, QPoint(0, 0)), element->size()), place);
@@ -194,7 +192,7 @@ void TestAbout::clickOutsideLinkCloses_data() {
 void TestAbout::clickOutsideLinkCloses() {
     QFETCH(QPoint, pos);
     QFETCH(QString, hit);
-    TfmAbout about(nullptr);
+    TfmAbout about(scripted_, nullptr);
     QWidget* under = about.childAt(pos);
     QVERIFY(under != nullptr);
     QCOMPARE(under->objectName(), hit);
@@ -214,7 +212,7 @@ void TestAbout::clickOutsideLinkCloses() {
 }
 
 void TestAbout::oneWindowAcrossOpenings() {
-    TfmMain main;
+    TfmMain main(partory::OsFileLayer(), scripted_);
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     QTRY_VERIFY(main.pnlInit->isVisible());
@@ -236,6 +234,9 @@ void TestAbout::oneWindowAcrossOpenings() {
     QCOMPARE(shown[0], shown[1]);
     QCOMPARE(shown[0]->parentWidget(), &main);
     QCOMPARE(main.findChildren<TfmAbout*>().size(), 1);
+    // Its link goes through the dialogs the main window was handed.
+    shown[0]->lblWebLinkClick();
+    QCOMPARE(scripted_.count(ScriptedDialogs::Call::OpenUrl), 1);
 }
 
 void TestAbout::keepsPageAndValues_data() {
@@ -246,7 +247,7 @@ void TestAbout::keepsPageAndValues_data() {
 
 void TestAbout::keepsPageAndValues() {
     QFETCH(bool, combine);
-    TfmMain main;
+    TfmMain main(partory::OsFileLayer(), scripted_);
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     QTRY_VERIFY(main.pnlInit->isVisible());
@@ -292,7 +293,7 @@ void TestAbout::keepsPageAndValues() {
 }
 
 void TestAbout::linkClickKeepsWindowOpenAndTurnsPurple() {
-    TfmAbout about(nullptr);
+    TfmAbout about(scripted_, nullptr);
     QCOMPARE(LinkColour(about), kBlue);
     const QPoint link = LinkCentre(about);
 
@@ -320,14 +321,14 @@ void TestAbout::linkClickKeepsWindowOpenAndTurnsPurple() {
         QCOMPARE(LinkColour(about), kPurple);
         about.close();
     });
-    TfmAbout another(nullptr);
+    TfmAbout another(scripted_, nullptr);
     QCOMPARE(LinkColour(another), kPurple);
 }
 
 // Only a release still on the link opens it; a release beside it, over the panel, does not
 // close the window either.
 void TestAbout::linkPressReleasedOffItOpensNothing() {
-    TfmAbout about(nullptr);
+    TfmAbout about(scripted_, nullptr);
     bool openAfterRelease = false;
     ExecWith(about, [&] {
         PressAt(about, LinkCentre(about));
@@ -355,7 +356,7 @@ void TestAbout::keysOnTheLink() {
     QFETCH(int, key);
     QFETCH(int, opens);
     QFETCH(bool, staysOpen);
-    TfmAbout about(nullptr);
+    TfmAbout about(scripted_, nullptr);
     QWidget* focused = nullptr;
     bool openAfterKey = false;
     ExecWith(about, [&] {
@@ -375,7 +376,7 @@ void TestAbout::keysOnTheLink() {
 
 void TestAbout::failedOpenDisablesLinkForGood() {
     scripted_.openUrlResult = false;
-    TfmAbout about(nullptr);
+    TfmAbout about(scripted_, nullptr);
     QVERIFY(about.lblWebLink->isEnabled());
     const QPoint link = LinkCentre(about);
 
@@ -412,7 +413,7 @@ void TestAbout::failedOpenDisablesLinkForGood() {
     QVERIFY(stillOpen);
     QCOMPARE(scripted_.count(ScriptedDialogs::Call::OpenUrl), 1);
 
-    TfmAbout another(nullptr);
+    TfmAbout another(scripted_, nullptr);
     QVERIFY(!another.lblWebLink->isEnabled());
     QVERIFY(scripted_.messages().empty());
 }

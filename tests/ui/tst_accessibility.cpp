@@ -49,7 +49,7 @@ QWidget* ShowPage(MainWindowHarness& h, const QString& page) {
     }
     if (page == QLatin1String("about")) {
         // Shown without its modal loop, which would hold the test.
-        if (fm.fmAbout == nullptr) fm.fmAbout = new TfmAbout(&fm);
+        if (fm.fmAbout == nullptr) fm.fmAbout = new TfmAbout(h.dialogs, &fm);
         fm.fmAbout->show();
         return QTest::qWaitForWindowExposed(fm.fmAbout) ? fm.fmAbout : nullptr;
     }

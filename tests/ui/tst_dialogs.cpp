@@ -61,7 +61,7 @@ class TestDialogs : public QObject {
     void qtSaveDialog();
     void qtFolderDialog_data();
     void qtFolderDialog();
-    void scopedDialogsRestores();
+    void windowUsesDialogsHandedIn();
 
     void dialogsLeaveNothingBehind_data();
     void dialogsLeaveNothingBehind();
@@ -117,7 +117,7 @@ void TestDialogs::qtMessageBox() {
     QFETCH(int, icon);
     QFETCH(int, press);
     QFETCH(bool, result);
-    QVERIFY(&Dialogs() != nullptr);
+    QVERIFY(&QtDialogs() != nullptr);
     QString seenTitle, seenText;
     int seenButtons = 0;
     int seenIcon = -1;
@@ -151,7 +151,7 @@ void TestDialogs::qtMessageBox() {
         box->button(QMessageBox::StandardButton(press))->click();
     });
     const bool answer =
-        Dialogs().showMessage(nullptr, static_cast<UserDialogs::MessageKind>(kind), text);
+        QtDialogs().showMessage(nullptr, static_cast<UserDialogs::MessageKind>(kind), text);
     QCOMPARE(seenTitle, QString("Partory"));
     QString expectedText = text;
     expectedText.replace('\r', '\n');
@@ -226,7 +226,7 @@ void TestDialogs::qtOpenFileDialog() {
         }
         modal->close();
     });
-    const QString chosen = Dialogs().openFile(nullptr);
+    const QString chosen = QtDialogs().openFile(nullptr);
     QVERIFY(chosen.isEmpty());  // cancelled
     QCOMPARE(filters, QStringList{"Any file (*)"});
     QCOMPARE(mode, int(QFileDialog::ExistingFile));
@@ -249,7 +249,7 @@ void TestDialogs::qtSaveDialog() {
         }
         modal->close();
     });
-    QVERIFY(Dialogs().saveFile(nullptr).isEmpty());
+    QVERIFY(QtDialogs().saveFile(nullptr).isEmpty());
     QCOMPARE(acceptMode, int(QFileDialog::AcceptSave));
     QVERIFY(confirmsOverwrite);
     QCOMPARE(suffix, QString());
@@ -296,7 +296,7 @@ void TestDialogs::qtFolderDialog() {
         modal->close();
     });
     const QString start = field.isEmpty() ? QString() : folder.path() + "/" + field;
-    QVERIFY(Dialogs().browseFolder(nullptr, start).isEmpty());
+    QVERIFY(QtDialogs().browseFolder(nullptr, start).isEmpty());
     QCOMPARE(mode, int(QFileDialog::Directory));
     QVERIFY(dirsOnly);
     QCOMPARE(shownFolder,
@@ -304,18 +304,18 @@ void TestDialogs::qtFolderDialog() {
     QCOMPARE(selected, highlighted.isEmpty() ? QStringList() : QStringList{highlighted});
 }
 
-void TestDialogs::scopedDialogsRestores() {
-    UserDialogs* qtDialogs = &Dialogs();
-    {
-        ScriptedDialogs scripted;
-        scripted.answers = {false};
-        ScopedDialogs scope(scripted);
-        QCOMPARE(&Dialogs(), static_cast<UserDialogs*>(&scripted));
-        QVERIFY(!Dialogs().showMessage(nullptr, UserDialogs::MessageKind::Question, "Q"));
-        QVERIFY(Dialogs().showMessage(nullptr, UserDialogs::MessageKind::Question, "Q"));
-        QCOMPARE(scripted.messages().size(), size_t(2));
-    }
-    QCOMPARE(&Dialogs(), qtDialogs);
+void TestDialogs::windowUsesDialogsHandedIn() {
+    QCOMPARE(&QtDialogs(), &QtDialogs());
+    ScriptedDialogs scripted;
+    scripted.openFileResults = {QStringLiteral("/data/report.pdf")};
+    scripted.folderResults = {QStringLiteral("/data/parts")};
+    TfmMain fm(partory::OsFileLayer(), scripted);
+    fm.edFromFileDblClick();
+    fm.edToFolderDblClick();
+    QCOMPARE(scripted.count(ScriptedDialogs::Call::OpenFile), 1);
+    QCOMPARE(scripted.count(ScriptedDialogs::Call::BrowseFolder), 1);
+    QCOMPARE(fm.edFromFile->text(), QStringLiteral("/data/report.pdf"));
+    QCOMPARE(fm.edToFolder->text(), QStringLiteral("/data/parts"));
 }
 
 namespace {
@@ -529,7 +529,7 @@ void TestDialogs::dialogStateStaysInThisRun() {
     QVERIFY2(!shared.startsWith("/etc") && !shared.startsWith(home), qPrintable(shared));
 
     WhenModalShown([](QWidget* modal) { modal->close(); });
-    QVERIFY(Dialogs().openFile(nullptr).isEmpty());
+    QVERIFY(QtDialogs().openFile(nullptr).isEmpty());
     // The dialog did keep its state, in this run's own place: a folder of this user's only.
     const QString folder = DialogStateFolder();
     QVERIFY(!folder.isEmpty());
