@@ -117,7 +117,6 @@ void TestDialogs::qtMessageBox() {
     QFETCH(int, icon);
     QFETCH(int, press);
     QFETCH(bool, result);
-    QVERIFY(&QtDialogs() != nullptr);
     QString seenTitle, seenText;
     int seenButtons = 0;
     int seenIcon = -1;
