@@ -76,7 +76,8 @@ class DivideJob {
         if (size <= 0) return false;  // no division; a negative size gives no parts either
         const std::int64_t count = n / size + (n % size != 0 ? 1 : 0);
         progress_.SetMaximum(count);
-        if (size < kBlockSize && count > 0) block_ = std::make_unique<char[]>(kBlockSize);
+        if (size < kBlockSize && count > 0)
+            block_ = std::make_unique_for_overwrite<char[]>(kBlockSize);
 
         for (std::int64_t p = 1; p <= count; ++p) {
             WaitWhilePaused(state_, pump_);

@@ -171,6 +171,9 @@ public:
             }
             return -1;
         }
+        // Only a pair the kernel refused gets here: most jobs never need the buffer.
+        if (done < count && !buffer_)
+            buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
         while (done < count) {
             std::int64_t want = std::min<std::int64_t>(count - done, kBufferSize);
             std::int64_t got = Read(from, buffer_.get(), want);
@@ -205,7 +208,7 @@ public:
 
 private:
     static constexpr std::int64_t kBufferSize = 128 * 1024;
-    std::unique_ptr<char[]> buffer_ = std::make_unique<char[]>(kBufferSize);
+    std::unique_ptr<char[]> buffer_;
 };
 
 }  // namespace

@@ -444,6 +444,21 @@ TEST_F(Strace, FailedKernelCopyOfPart2EndsTheDivide) {
     EXPECT_TRUE(SameBytes(ReadFile(dir / "source.bin"), bytes));
 }
 
+TEST_F(Strace, KernelCopyRefusedForPart2IsReadAndWritten) {
+    const std::string bytes = PatternBytes(kKernelPart * 5 / 2);
+    WriteFile(dir / "source.bin", bytes);
+    const CliRun run =
+        RunJobCli("-P " + Quote(dir / "P2.bin") +
+                      " -e trace=copy_file_range -e inject=copy_file_range:error=EXDEV",
+                  {"divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "200", "kbytes"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    for (std::size_t p = 1; p <= 3; ++p) {
+        EXPECT_TRUE(SameBytes(ReadFile(dir / ("P" + std::to_string(p) + ".bin")),
+                              bytes.substr((p - 1) * kKernelPart, kKernelPart)))
+            << "part " << p;
+    }
+}
+
 TEST_F(Strace, FullDiskOnTheFallbackWriteOfPart2EndsTheDivide) {
     const std::string bytes = PatternBytes(kKernelPart * 5 / 2);
     WriteFile(dir / "source.bin", bytes);
