@@ -125,6 +125,7 @@ void TfmMain::createCombinePage() {
     open_d->setAcceptMode(QFileDialog::AcceptOpen);
     open_d->setFileMode(QFileDialog::ExistingFiles);
     ApplyAnyFileFilter(*open_d);
+    StopWatching(*open_d);
 
     // The menu only shows the shortcuts: the keys themselves belong to the hidden menu, and a
     // second live binding of the same key would make both ambiguous.
@@ -205,7 +206,12 @@ void TfmMain::AppendFiles(const QStringList& paths) {
 
 void TfmMain::btnCombinedAddClick() {
     if (!pnlCombine->isVisible()) return;
-    AppendFiles(dialogs_.openFiles(*open_d));
+    QStringList chosen;
+    {
+        const WatchedWhileShown watched(*open_d);
+        chosen = dialogs_.openFiles(*open_d);
+    }
+    AppendFiles(chosen);
     UpdateTotal();
     list->setFocus();
 }

@@ -8,9 +8,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QUrl>
 #include <algorithm>
 
@@ -166,6 +168,41 @@ int RunModal(QDialog& dialog) {
         if (window->windowType() == Qt::Popup && window->isVisible()) window->close();
     }
     return result;
+}
+
+namespace {
+
+QFileSystemModel* ListingOf(QFileDialog& dialog) {
+    return dialog.findChild<QFileSystemModel*>();
+}
+
+}  // namespace
+
+void StopWatching(QFileDialog& dialog) {
+    // The dialog's own widgets, and with them its listing, exist from now on.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (QFileSystemModel* listing = ListingOf(dialog))
+        listing->setOption(QFileSystemModel::DontWatchForChanges, true);
+}
+
+WatchedWhileShown::WatchedWhileShown(QFileDialog& dialog) : dialog_(dialog) {
+    QFileSystemModel* listing = ListingOf(dialog);
+    if (listing == nullptr) return;
+    listing->setOption(QFileSystemModel::DontWatchForChanges, false);
+    // What was listed while nothing watched may be out of date. Leaving the folder marks its
+    // listing stale, and coming back reads it again; the dialog is not told of the detour, so
+    // that its history stays as the user left it.
+    const QString folder = dialog.directory().absolutePath();
+    {
+        const QSignalBlocker quiet(listing);
+        listing->setRootPath(QString());
+    }
+    dialog.setDirectory(folder);
+}
+
+WatchedWhileShown::~WatchedWhileShown() {
+    if (QFileSystemModel* listing = ListingOf(dialog_))
+        listing->setOption(QFileSystemModel::DontWatchForChanges, true);
 }
 
 void ApplyAnyFileFilter(QFileDialog& dialog) {

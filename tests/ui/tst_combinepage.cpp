@@ -1,9 +1,11 @@
 // The combine page: its controls, the natural order of added files, adding files and the total,
 // dropping files on the list, the output field, and combining through the window.
 
+#include <QFileSystemModel>
 #include <QMimeData>
 #include <QtTest>
 #include <algorithm>
+#include <filesystem>
 #include <random>
 
 #include "list_entries.h"
@@ -267,6 +269,49 @@ class TestCombinePage : public QObject {
         QCOMPARE(fm.open_d->acceptMode(), QFileDialog::AcceptOpen);
         QVERIFY(fm.open_d->filter() & QDir::Hidden);
         QCOMPARE(fm.findChildren<QFileDialog*>().size(), 1);
+    }
+
+    // The add dialog lives between uses but watches its folder only while it is shown: a job
+    // writing there must not have the window take in every new file, and the next use must
+    // still show what was written meanwhile.
+    void addDialogWatchesItsFolderOnlyWhileShown() {
+        MainWindowHarness h;
+        QVERIFY(h.open());
+        TfmMain& fm = h.fm;
+        TempDir temp;
+        const QString folder = Str(temp.path());
+        WriteFile(temp / "old", "x");
+        auto* listing = fm.open_d->findChild<QFileSystemModel*>();
+        QVERIFY(listing != nullptr);
+        fm.open_d->setDirectory(folder);
+        const auto listed = [&] { return listing->rowCount(listing->index(folder)); };
+        QTRY_COMPARE(listed(), 1);
+
+        auto writeParts = [&](const std::string& prefix) {
+            for (int i = 1; i <= 40; ++i) WriteFile(temp / (prefix + std::to_string(i)), "p");
+        };
+        writeParts("part");
+        std::filesystem::remove(temp / "old");
+        QTest::qWait(300);
+        QCOMPARE(listed(), 1);
+
+        h.toCombinePage();
+        int listedWhileShown = -1;
+        bool oldListed = true;
+        h.dialogs.onDialog = [&](ScriptedDialogs::Call) {
+            static_cast<void>(QTest::qWaitFor([&] { return listed() == 40; }, 5000));
+            listedWhileShown = listed();
+            oldListed = listing->index(Str(temp / "old")).isValid();
+        };
+        h.dialogs.openFilesResults = {{}};
+        fm.btnCombinedAddClick();
+        QCOMPARE(listedWhileShown, 40);
+        QVERIFY(!oldListed);
+        QCOMPARE(fm.open_d->directory().absolutePath(), folder);
+
+        writeParts("later");
+        QTest::qWait(300);
+        QCOMPARE(listed(), 40);
     }
 
     void sameFileTwiceIsCombinedTwice() {
