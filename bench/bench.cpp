@@ -38,8 +38,10 @@ class Scratch {
         std::string pattern = parent + "/partory-bench-XXXXXX";
         if (!::mkdtemp(pattern.data())) Fail("cannot create a scratch folder: " + Errno());
         path_ = pattern;
+        AddAsideFolder(path_ + "/aside");
     }
     ~Scratch() {
+        DropAsideFolder(path_ + "/aside");
         try {
             RemoveTree(path_);
         } catch (const BenchError& error) {
@@ -180,7 +182,7 @@ int RunBench() {
         const Scratch& where = *place.scratch;
         report(DivideCase(config, where / "c2", "divide 4K" + place.suffix, 4 * kKiB, case2Parts,
                           "4K", 2));
-        RemoveTree(where / "c2");
+        SetAside(where / "c2");
 #ifdef PARTORY_WINDOW_RUN
         report(WindowDivideCase(config, where / "w2", "window divide 4K" + place.suffix, 4 * kKiB,
                                 case2Parts));
@@ -191,7 +193,7 @@ int RunBench() {
     for (std::int64_t p = 1; p <= case1Parts; ++p)
         parts.push_back(PartPath(scratch / "c1/partory", p));
     report(CombineCase(config, scratch / "c1", "combine 1M parts", parts, scratch / "c1/source"));
-    RemoveTree(scratch / "c1");
+    SetAside(scratch / "c1");
 
     for (const Place& place : places) {
         const Scratch& where = *place.scratch;
@@ -201,7 +203,7 @@ int RunBench() {
 #ifdef PARTORY_WINDOW_RUN
         report(WindowCombineCase(config, where / "c4", "window combine 4K" + place.suffix, files));
 #endif
-        RemoveTree(where / "c4");
+        SetAside(where / "c4");
     }
 
     for (Row& row : SparseCases(config, scratch / "c5")) report(std::move(row));

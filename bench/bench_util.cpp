@@ -123,8 +123,52 @@ void RemoveTree(const std::string& path) {
     }
 }
 
+namespace {
+
+std::vector<std::string>& AsideFolders() {
+    static std::vector<std::string> folders;
+    return folders;
+}
+
+}  // namespace
+
+void AddAsideFolder(const std::string& folder) {
+    MakeFolder(folder);
+    AsideFolders().push_back(folder);
+}
+
+void DropAsideFolder(const std::string& folder) {
+    auto& folders = AsideFolders();
+    folders.erase(std::remove(folders.begin(), folders.end(), folder), folders.end());
+}
+
+void SetAside(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return;
+        Fail("cannot look at " + path + ": " + Errno());
+    }
+    static long setAside = 0;
+    for (const auto& folder : AsideFolders()) {
+        struct stat aside;
+        if (::stat(folder.c_str(), &aside) != 0 || aside.st_dev != st.st_dev) continue;
+        const std::string to = folder + "/" + std::to_string(++setAside);
+        if (::rename(path.c_str(), to.c_str()) != 0) {
+            Fail("cannot move " + path + " aside: " + Errno());
+        }
+        // Emptied, so that what is set aside takes no room; the inodes stay in use.
+        auto empty = [](const char* entry, const struct stat* info, int kind, FTW*) {
+            if (kind != FTW_F || !S_ISREG(info->st_mode) || info->st_size == 0) return 0;
+            return ::truncate(entry, 0);
+        };
+        if (::nftw(to.c_str(), empty, 32, FTW_PHYS) != 0) Fail("cannot empty " + to + ": " + Errno());
+        return;
+    }
+    RemoveTree(path);  // a file system with no aside folder: a loop-mounted image
+}
+
 void EmptyFolder(const std::string& path) {
-    RemoveTree(path);
+    SetAside(path);
     MakeFolder(path);
 }
 
@@ -250,8 +294,21 @@ bool gVerbose = false;
 
 std::string gRssReport;  // set once the scratch folder exists
 
-// Runs one job in a fresh process and takes the peak RSS that it reports.
-ProcessResult RunPartory(const std::vector<std::string>& args) {
+namespace {
+bool gReportRss = false;
+}  // namespace
+
+RssReported::RssReported() {
+    gReportRss = true;
+}
+RssReported::~RssReported() {
+    gReportRss = false;
+}
+
+// Runs one job in a fresh process, and takes the peak RSS that it reports when asked to.
+ProcessResult RunPartory(std::vector<std::string> args) {
+    if (!gReportRss) return RunProcess(args, "/dev/null");
+    args.push_back("--rss");
     ProcessResult result = RunProcess(args, gRssReport);
     std::ifstream report(gRssReport);
     if (!(report >> result.maxRssKiB)) Fail("the job reported no peak RSS");
@@ -330,7 +387,8 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-// A warm-up pair, then `runs` counted pairs, Partory and peer taking turns. Each side's
+// A warm-up pair, then `runs` counted pairs, Partory and peer taking turns; the warm-up run
+// of Partory reports its peak RSS. Each side's
 // prepare step (emptying its output, flushing dirty pages) runs untimed just before it.
 Row Alternate(const std::string& name, int runs, const std::function<void()>& preparePartory,
               const std::function<ProcessResult()>& partory,
@@ -341,7 +399,10 @@ Row Alternate(const std::string& name, int runs, const std::function<void()>& pr
     for (int run = -1; run < runs; ++run) {
         preparePartory();
         ::sync();
+        std::optional<RssReported> warmUp;
+        if (run < 0) warmUp.emplace();
         const ProcessResult result = partory();
+        warmUp.reset();
         rss = std::max(rss, result.maxRssKiB);
         preparePeer();
         ::sync();

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <optional>
 #include <thread>
 
 #include "bench_util.h"
@@ -44,7 +44,7 @@ Row DivideCase(const Config& config, const std::string& folder, const std::strin
         [&] { return RunSplit(source, splitDir, splitSize, suffix); });
 
     CheckPartsAgainstSplit(name, partoryDir, splitDir, partCount, suffix);
-    RemoveTree(splitDir);
+    SetAside(splitDir);
     row.note = std::to_string(partCount) + " parts checked against split";
     return row;
 }
@@ -59,14 +59,14 @@ Row CombineCase(const Config& config, const std::string& folder, const std::stri
     const auto batches = CatBatches(inputs);
 
     Row row = Alternate(
-        name, config.runs, [&] { RemoveTree(partoryOut); },
-        [&] { return RunPartoryCombine(listFile, partoryOut); }, [&] { RemoveTree(catOut); },
+        name, config.runs, [&] { SetAside(partoryOut); },
+        [&] { return RunPartoryCombine(listFile, partoryOut); }, [&] { SetAside(catOut); },
         [&] { return RunCat(batches, catOut); });
 
     CompareFiles(partoryOut, catOut, name);
     if (!expected.empty()) CompareFiles(partoryOut, expected, name);
-    RemoveTree(partoryOut);
-    RemoveTree(catOut);
+    SetAside(partoryOut);
+    SetAside(catOut);
     row.note = std::to_string(inputs.size()) + " inputs checked against cat" +
                (batches.size() > 1 ? " (" + std::to_string(batches.size()) + " cat calls)" : "");
     return row;
@@ -117,7 +117,10 @@ std::vector<Row> SparseCases(const Config& config, const std::string& folder) {
     for (int run = -1; run < config.runs; ++run) {
         EmptyFolder(partoryDir);
         ::sync();
+        std::optional<RssReported> warmUp;
+        if (run < 0) warmUp.emplace();
         const ProcessResult result = RunPartoryDivide(source, partoryDir, partBytes);
+        warmUp.reset();
         rss = std::max(rss, result.maxRssKiB);
         if (run >= 0) times.push_back(result.seconds);
     }
@@ -321,7 +324,30 @@ class IdlePump final : public partory::EventPump {
     void WaitForEvents() override {}
 };
 
+namespace {
+
+// A file's lines through stdio: the first use of a C++ stream sets up its locale, which took
+// longer than a whole combine where the file system only shares blocks.
+std::vector<std::string> Lines(const char* path) {
+    std::vector<std::string> lines;
+    std::FILE* file = std::fopen(path, "re");
+    if (!file) return lines;
+    char* line = nullptr;
+    std::size_t capacity = 0;
+    for (ssize_t length; (length = ::getline(&line, &capacity, file)) >= 0;) {
+        if (length > 0 && line[length - 1] == '\n') --length;
+        lines.emplace_back(line, static_cast<std::size_t>(length));
+    }
+    std::free(line);
+    std::fclose(file);
+    return lines;
+}
+
+}  // namespace
+
 int RunChildJob(int argc, char** argv) {
+    const bool reportRss = argc > 2 && std::strcmp(argv[argc - 1], "--rss") == 0;
+    if (reportRss) --argc;
     partory::RunState state;
     partory::ResetRunState(state);
     QuietProgress progress;
@@ -332,8 +358,7 @@ int RunChildJob(int argc, char** argv) {
                               partory::OsFileLayer());
     } else if (mode == "--combine" && argc == 4) {
         partory::CombineSettings settings;
-        std::ifstream list(argv[2]);
-        for (std::string line; std::getline(list, line);) settings.InputPaths.push_back(line);
+        settings.InputPaths = Lines(argv[2]);
         settings.OutputPath = argv[3];
         partory::RunCombineJob(settings, state, progress, pump, partory::OsFileLayer());
     } else {
@@ -346,8 +371,8 @@ int RunChildJob(int argc, char** argv) {
     }
     // The parent's wait4() figure would count the parent too: the spawn shares its memory until
     // exec, and exec keeps that high-water mark. VmHWM is this program's own.
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
+    if (!reportRss) return 0;
+    for (const std::string& line : Lines("/proc/self/status")) {
         if (line.rfind("VmHWM:", 0) == 0)
             std::printf("%ld\n", std::strtol(line.c_str() + 6, nullptr, 10));
     }

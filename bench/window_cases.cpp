@@ -199,7 +199,7 @@ Row WindowDivideCase(const Config& config, const std::string& folder, const std:
     EmptyFolder(partoryDir);
     RunWindowJob(folder, {"divide", source, partoryDir, kPartTemplate, bytes});
     CheckPartsAgainstSplit(name, partoryDir, splitDir, partCount, suffix);
-    RemoveTree(folder);
+    SetAside(folder);
     row.note = std::to_string(partCount) + " parts checked against split";
     return row;
 }
@@ -213,16 +213,16 @@ Row WindowCombineCase(const Config& config, const std::string& folder, const std
     const auto batches = CatBatches(inputs);
 
     Row row = AlternateThree(
-        name, config.runs, [&] { RemoveTree(partoryOut); },
+        name, config.runs, [&] { SetAside(partoryOut); },
         [&] { return RunWindowJob(folder, {"combine", listFile, partoryOut}); },
         [&] { return RunWindowJob(folder, {"combine-engine", listFile, partoryOut}); },
-        [&] { RemoveTree(catOut); }, [&] { return RunCat(batches, catOut); });
+        [&] { SetAside(catOut); }, [&] { return RunCat(batches, catOut); });
 
-    RemoveTree(partoryOut);
+    SetAside(partoryOut);
     RunWindowJob(folder, {"combine", listFile, partoryOut});
     CompareFiles(partoryOut, catOut, name);
-    RemoveTree(partoryOut);
-    RemoveTree(catOut);
+    SetAside(partoryOut);
+    SetAside(catOut);
     row.note = std::to_string(inputs.size()) + " inputs checked against cat";
     return row;
 }
