@@ -167,6 +167,21 @@ inline std::int64_t LogPositionOf(const FaultyFileLayer& faulty, const OpRow& ro
     return 0;
 }
 
+// Runs a job with the row's call failing and checks the run against it.
+template <typename Run, typename RunJob, typename Check>
+void RunWithOperationFailing(Run& run, const OpRow& row, std::int64_t bytesBeforeCopyFailure,
+                             RunJob runJob, Check check) {
+    Layers layers(row.path);
+    layers.faulty.FailOp(row.op, row.occurrence);
+    layers.faulty.SetBytesBeforeCopyFailure(bytesBeforeCopyFailure);
+    const auto before = FilesUnder(run.dir.path());
+    const int descriptors = OpenDescriptorCount();
+    runJob(run, layers.job());
+    ASSERT_TRUE(layers.faulty.failed()) << RowName(row) << " was never called";
+    check(run, layers, FaultOf(layers.faulty, LogPositionOf(layers.faulty, row)), before,
+          descriptors, RowName(row));
+}
+
 // A row's name as a test name: the operation, its occurrence, and the copy path unless kernel.
 inline std::string OpRowTestName(const ::testing::TestParamInfo<OpRow>& info) {
     return std::string(FileOpName(info.param.op)) + std::to_string(info.param.occurrence) +

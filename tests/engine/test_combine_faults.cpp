@@ -190,16 +190,12 @@ class CombineOperationFails : public ::testing::TestWithParam<OpRow> {};
 TEST_P(CombineOperationFails, AtItsFirstAndALaterCall) {
     const OpRow row = GetParam();
     CombineRun run;
-    Layers layers(row.path);
-    layers.faulty.FailOp(row.op, row.occurrence);
-    layers.faulty.SetBytesBeforeCopyFailure(1000);
-    const auto before = FilesUnder(run.dir.path());
-    const int descriptors = OpenDescriptorCount();
-    RunCombineJob(run.settings, run.state, run.progress, run.pump, layers.job());
-
-    ASSERT_TRUE(layers.faulty.failed()) << RowName(row) << " was never called";
-    const std::int64_t nth = LogPositionOf(layers.faulty, row);
-    CheckCombineRun(run, layers, FaultOf(layers.faulty, nth), before, descriptors, RowName(row));
+    RunWithOperationFailing(
+        run, row, 1000,
+        [](CombineRun& run, FileLayer& files) {
+            RunCombineJob(run.settings, run.state, run.progress, run.pump, files);
+        },
+        CheckCombineRun);
     EXPECT_EQ(run.progress.position(), row.completeParts) << RowName(row);
 }
 

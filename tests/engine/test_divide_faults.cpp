@@ -179,16 +179,12 @@ class DivideOperationFails : public ::testing::TestWithParam<OpRow> {};
 TEST_P(DivideOperationFails, AtItsFirstAndALaterCall) {
     const OpRow row = GetParam();
     DivideRun run;
-    Layers layers(row.path);
-    layers.faulty.FailOp(row.op, row.occurrence);
-    layers.faulty.SetBytesBeforeCopyFailure(300);
-    const auto before = FilesUnder(run.dir.path());
-    const int descriptors = OpenDescriptorCount();
-    RunDivideJob(run.settings, run.state, run.progress, run.pump, layers.job());
-
-    ASSERT_TRUE(layers.faulty.failed()) << RowName(row) << " was never called";
-    const std::int64_t nth = LogPositionOf(layers.faulty, row);
-    CheckDivideRun(run, layers, FaultOf(layers.faulty, nth), before, descriptors, RowName(row));
+    RunWithOperationFailing(
+        run, row, 300,
+        [](DivideRun& run, FileLayer& files) {
+            RunDivideJob(run.settings, run.state, run.progress, run.pump, files);
+        },
+        CheckDivideRun);
     const int expectedPosition = row.completeParts == 0 ? -1 : row.completeParts;
     EXPECT_EQ(run.progress.position(), expectedPosition) << RowName(row);
 }
