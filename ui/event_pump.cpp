@@ -63,8 +63,8 @@ void ReleaseHeld() {
 }  // namespace
 
 void QtEventPump::PumpEvents() {
-    QCoreApplication::sendPostedEvents();
     if (lastPassIdle_ && sinceFullPass_.elapsed() < kQuietPassMilliseconds) return;
+    QCoreApplication::sendPostedEvents();
     fullPass();
 }
 

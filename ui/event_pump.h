@@ -12,11 +12,11 @@ class QObject;
 // paused; between the slices of one long unit, only what keeps the window alive (timers, paint,
 // the window system's ping and expose), so that no handler of user input runs inside a unit.
 //
-// A job of small parts pumps every few microseconds, and a full pass of the loop (the window
-// system's socket, the timers) costs more than such a part. So a pump always runs what handlers
-// queued, but makes the full pass only while the last one found something to do, or once a few
-// milliseconds have passed since it: a click or a key then acts at a part boundary within those
-// milliseconds.
+// A job of small parts pumps every few microseconds, and a pass of the loop (what handlers
+// queued, the window system's socket, the timers, the paints they ask for) costs more than such
+// a part. So a pump runs one only while the last one found something to do, or once a frame's
+// time has passed since it: a click or a key then acts at a part boundary within a frame, and
+// the bar is painted at most once a frame.
 //
 // The page flow pumps through PumpAll instead, the full pass whatever the last one found, so
 // that a page it has just changed is painted at once.
@@ -32,7 +32,7 @@ class QtEventPump : public partory::EventPump {
   private:
     void fullPass();
 
-    static constexpr qint64 kQuietPassMilliseconds = 4;
+    static constexpr qint64 kQuietPassMilliseconds = 16;  // a frame at 60 Hz
     QElapsedTimer sinceFullPass_;
     bool lastPassIdle_ = false;
 };

@@ -256,7 +256,8 @@ void TestLongUnit::clickAmongManyQuickParts() {
 
     QCOMPARE(copiesAtClick, 10);
     QVERIFY2(partsAtPause >= 10, "the job paused before the click");
-    QVERIFY2(partsAtPause < kParts, "the click waited for the end of the job");
+    // Parts take at least 0.5 ms: a click acts within a frame's time, a few dozen parts.
+    QVERIFY2(partsAtPause < 10 + 100, "the click waited far longer than a frame");
     qInfo("paused after part %d of %d (clicked during part 10)", partsAtPause, kParts);
     QCOMPARE(h.fm.lblDoneExplanation->text(), QStringLiteral("300 file(s) sucessfully created!"));
     QCOMPARE(files.openHandles(), 0);
