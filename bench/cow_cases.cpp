@@ -28,6 +28,16 @@ std::string RatioText(double ratio, const char* peer) {
     return text;
 }
 
+// A row's two targets: `what` at least `least` times as fast as the peer (`claim` says so in
+// words), and adding under 1 MiB of used space.
+void AddTargets(Row& row, const std::string& what, const std::string& claim, double least,
+                const char* peer, long long added) {
+    const double ratio = *row.peer / row.partory;
+    row.targets.push_back({what + " " + claim, ratio >= least, RatioText(ratio, peer)});
+    row.targets.push_back(
+        {what + " adds < 1 MiB of used space", added < kMiB, MiBText(static_cast<double>(added))});
+}
+
 std::vector<Row> CasesOn(const Config& config, const std::string& type, LoopMount& mount) {
     const std::string root = mount.path();
     const std::string label = type == "xfs" ? "XFS" : type;
@@ -72,12 +82,8 @@ std::vector<Row> CasesOn(const Config& config, const std::string& type, LoopMoun
     divide.note = std::to_string(parts) + " parts checked against split; added " +
                   MiBText(static_cast<double>(partoryDivide.most)) + ", split " +
                   MiBText(static_cast<double>(splitDivide.most));
-    const double divideRatio = *divide.peer / divide.partory;
-    divide.targets.push_back({label + " divide >= 10 x faster than split", divideRatio >= 10,
-                              RatioText(divideRatio, "split")});
-    divide.targets.push_back({label + " divide adds < 1 MiB of used space",
-                              partoryDivide.most < kMiB,
-                              MiBText(static_cast<double>(partoryDivide.most))});
+    AddTargets(divide, label + " divide", ">= 10 x faster than split", 10, "split",
+               partoryDivide.most);
     rows.push_back(std::move(divide));
 
     std::vector<std::string> inputs;
@@ -104,12 +110,8 @@ std::vector<Row> CasesOn(const Config& config, const std::string& type, LoopMoun
     combine.note = std::to_string(parts) + " inputs checked against the source; added " +
                    MiBText(static_cast<double>(partoryCombine.most)) + ", cat " +
                    MiBText(static_cast<double>(catCombine.most));
-    const double combineRatio = *combine.peer / combine.partory;
-    combine.targets.push_back({label + " combine at least as fast as cat", combineRatio >= 1.0,
-                               RatioText(combineRatio, "cat")});
-    combine.targets.push_back({label + " combine adds < 1 MiB of used space",
-                               partoryCombine.most < kMiB,
-                               MiBText(static_cast<double>(partoryCombine.most))});
+    AddTargets(combine, label + " combine", "at least as fast as cat", 1, "cat",
+               partoryCombine.most);
     rows.push_back(std::move(combine));
     return rows;
 }

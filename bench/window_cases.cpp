@@ -3,9 +3,7 @@
 
 #include "window_cases.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,7 +14,7 @@
 #include <fstream>
 #include <thread>
 
-extern char** environ;
+#include "loop_mount.h"
 
 namespace bench {
 
@@ -33,20 +31,6 @@ bool OnPath(const std::string& program) {
         rest.erase(0, colon + 1);
     }
     return false;
-}
-
-pid_t Spawn(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
 }
 
 void Stop(pid_t& pid) {
@@ -89,7 +73,8 @@ WindowSystem::WindowSystem() {
         const std::string socket = "/tmp/.X11-unix/X" + number;
         struct stat st;
         if (::stat(lock.c_str(), &st) == 0 || ::stat(socket.c_str(), &st) == 0) continue;
-        xvfb_ = Spawn({"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        xvfb_ = partory::testing::SpawnQuietly(
+            {"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
         if (xvfb_ < 0) break;
         for (int wait = 0; wait < 100 && ::stat(socket.c_str(), &st) != 0; ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -108,7 +93,7 @@ WindowSystem::WindowSystem() {
         return;
     }
     if (OnPath("openbox")) {
-        openbox_ = Spawn({"openbox"});
+        openbox_ = partory::testing::SpawnQuietly({"openbox"});
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         description_ += openbox_ > 0 ? " with openbox" : " without a window manager";
     } else {

@@ -14,7 +14,7 @@ extern char** environ;
 
 namespace partory::testing {
 
-int RunQuietly(const std::vector<std::string>& args) {
+pid_t SpawnQuietly(const std::vector<std::string>& args) {
     std::vector<char*> argv;
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -25,7 +25,12 @@ int RunQuietly(const std::vector<std::string>& args) {
     pid_t pid = -1;
     const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return -1;
+    return rc == 0 ? pid : -1;
+}
+
+int RunQuietly(const std::vector<std::string>& args) {
+    const pid_t pid = SpawnQuietly(args);
+    if (pid < 0) return -1;
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) return -1;

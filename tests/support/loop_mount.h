@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,8 +33,9 @@ class LoopMount {
     std::string mountPoint_;
 };
 
-// Runs a program (searched on PATH) with its output discarded; its exit status, or -1 when it
-// could not be started or did not exit.
+// Starts a program (searched on PATH) with its output discarded; its process id, or -1.
+pid_t SpawnQuietly(const std::vector<std::string>& args);
+// SpawnQuietly and waits: the exit status, or -1 when it could not be started or did not exit.
 int RunQuietly(const std::vector<std::string>& args);
 
 }  // namespace partory::testing
