@@ -14,6 +14,7 @@
 #include "user_dialogs.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
+#include "widgets/focus_label.h"
 #include "widgets/image_button.h"
 #include "widgets/outcome_line.h"
 #include "widgets/percent_bar.h"
@@ -77,7 +78,7 @@ void TfmMain::createDonePage() {
     imgDoneError->setPixmap(QPixmap(QStringLiteral(":/pictures/done_error.png")));
     imgDoneError->hide();
 
-    lblDone = new QLabel(pnlDone);
+    lblDone = new FocusLabel(pnlDone);
     lblDone->setObjectName(QStringLiteral("lblDone"));
     lblDone->setFont(BoldLabelFont());
     lblDone->setGeometry(123, 59, 313, 16);

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QImage>
+#include <QPainter>
 #include <QTest>
 #include <QWidget>
 #include <limits>
@@ -35,6 +36,8 @@ class TestPercentBar : public QObject {
     void percentBarFillWidth_data();
     void percentBarFillWidth();
     void percentBarTextInTwoColours();
+    void percentBarTextAsATextLayoutPlacesIt_data();
+    void percentBarTextAsATextLayoutPlacesIt();
 };
 
 void TestPercentBar::cleanup() {
@@ -272,6 +275,49 @@ void TestPercentBar::percentBarTextInTwoColours() {
     // Away from the text the two parts are plain.
     QCOMPARE(CountNear(image, QRect(20, 4, 40, 12), ground), 0);
     QCOMPARE(CountNear(image, QRect(480, 4, 40, 12), kBarColor), 0);
+}
+
+void TestPercentBar::percentBarTextAsATextLayoutPlacesIt_data() {
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<bool>("overFill");  // the text's colours: ground on bar, or bar on ground
+    QTest::addColumn<int>("fromX");      // compared from here to the inside's end
+    QTest::newRow("0%") << 0 << false << 2;
+    QTest::newRow("8%") << 8 << false << 1 + 43 + 2;
+    QTest::newRow("100%") << 100 << true << 2;
+}
+
+// The bar places its text from looked-up glyphs; it must look as QPainter's own layout of the
+// same text would, in the same place.
+void TestPercentBar::percentBarTextAsATextLayoutPlacesIt() {
+    QFETCH(int, percent);
+    QFETCH(bool, overFill);
+    QFETCH(int, fromX);
+    PercentBar bar;
+    bar.resize(545, 20);
+    bar.SetMaximum(100);
+    bar.SetPosition(percent);
+    const QImage image = bar.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QColor ground = bar.palette().color(QPalette::Active, QPalette::Button);
+
+    QImage laidOut(image.size(), QImage::Format_RGB32);
+    laidOut.fill(overFill ? kBarColor : ground);
+    {
+        QPainter painter(&laidOut);
+        painter.setFont(PercentFont());
+        painter.setPen(overFill ? ground : kBarColor);
+        painter.drawText(laidOut.rect(), Qt::AlignCenter | Qt::TextSingleLine,
+                         QString::number(percent) + QLatin1Char('%'));
+    }
+    int differ = 0;
+    int textPixels = 0;
+    for (int y = 2; y < image.height() - 2; ++y) {
+        for (int x = fromX; x < image.width() - 2; ++x) {
+            differ += image.pixel(x, y) != laidOut.pixel(x, y);
+            textPixels += laidOut.pixelColor(x, y) != (overFill ? kBarColor : ground);
+        }
+    }
+    QVERIFY(textPixels > 20);
+    QCOMPARE(differ, 0);
 }
 
 QTEST_MAIN(TestPercentBar)

@@ -63,8 +63,7 @@ void AnimationControl::tick() {
 void AnimationControl::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
-    const QPixmap picture = strip_.frame(frame_);
-    if (!picture.isNull()) painter.drawPixmap(0, 0, picture);
+    strip_.draw(painter, QRect(QPoint(0, 0), strip_.frameSize()), frame_);
 }
 
 void AnimationControl::mousePressEvent(QMouseEvent* event) {

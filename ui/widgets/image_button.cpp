@@ -60,15 +60,7 @@ QSize ImageButton::sizeHint() const {
 
 void ImageButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QPixmap face = faces_.frame(faceIndex());
-    if (!face.isNull()) {
-        if (face.size() == size()) {
-            painter.drawPixmap(0, 0, face);
-        } else {
-            painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            painter.drawPixmap(rect(), face);
-        }
-    }
+    faces_.draw(painter, rect(), faceIndex());
 
     // Caption and glyph are centred together as one group.
     const QString caption = text();

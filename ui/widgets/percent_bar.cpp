@@ -3,6 +3,7 @@
 #include <qdrawutil.h>
 
 #include <QAccessible>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QRegion>
 #include <algorithm>
@@ -97,6 +98,49 @@ void PercentBar::resetForJob() {
     drawnPercent_ = 0;
 }
 
+void PercentBar::drawPercentText(QPainter& painter, int percent) {
+    const QString text = QString::number(percent) + QLatin1Char('%');
+    const QFont& font = painter.font();
+    if (!glyphs_.looked || glyphs_.font != font) {
+        glyphs_ = PercentGlyphs{};
+        glyphs_.looked = true;
+        glyphs_.font = font;
+        glyphs_.raw = QRawFont::fromFont(font);
+        const QList<quint32> index =
+            glyphs_.raw.glyphIndexesForString(QStringLiteral("0123456789%"));
+        const QList<QPointF> advance = glyphs_.raw.advancesForGlyphIndexes(index);
+        glyphs_.usable = glyphs_.raw.isValid() && index.size() == 11 && advance.size() == 11 &&
+                         !index.contains(0u);
+        for (qsizetype i = 0; glyphs_.usable && i < 11; ++i) {
+            glyphs_.index[static_cast<std::size_t>(i)] = index[i];
+            glyphs_.advance[static_cast<std::size_t>(i)] = advance[i].x();
+        }
+    }
+    const int flags = Qt::AlignCenter | Qt::TextSingleLine;
+    if (!glyphs_.usable) {
+        // A font without those glyphs: its own layout finds a fallback.
+        painter.drawText(rect(), flags, text);
+        return;
+    }
+    QList<quint32> index;
+    QList<QPointF> at;
+    qreal x = 0;
+    for (const QChar c : text) {
+        const auto i = static_cast<std::size_t>(c == QLatin1Char('%') ? 10 : c.digitValue());
+        index.append(glyphs_.index[i]);
+        at.append(QPointF(x, 0));
+        x += glyphs_.advance[i];
+    }
+    QGlyphRun run;
+    run.setRawFont(glyphs_.raw);
+    run.setGlyphIndexes(index);
+    run.setPositions(at);
+    // Centred as drawText centres a line: by its advance and by ascent plus descent.
+    const qreal ascent = glyphs_.raw.ascent();
+    const qreal lineHeight = ascent + glyphs_.raw.descent();
+    painter.drawGlyphRun(QPointF((width() - x) / 2, (height() - lineHeight) / 2 + ascent), run);
+}
+
 void PercentBar::paintEvent(QPaintEvent*) {
     sinceLastPaint_.restart();
     QPainter painter(this);
@@ -122,16 +166,13 @@ void PercentBar::paintEvent(QPaintEvent*) {
         painter.drawLine(filled.topRight(), filled.bottomRight());
     }
 
-    const QString text = QString::asprintf("%d%%", shown);
     painter.setFont(PercentFont());
-    const int flags = Qt::AlignCenter | Qt::TextSingleLine;
-
     const QRegion filledRegion(filled);
     painter.setClipRegion(filledRegion);
     painter.setPen(ground);
-    painter.drawText(whole, flags, text);
+    drawPercentText(painter, shown);
 
     painter.setClipRegion(QRegion(whole).subtracted(filledRegion));
     painter.setPen(kBarColor);
-    painter.drawText(whole, flags, text);
+    drawPercentText(painter, shown);
 }

@@ -1,5 +1,6 @@
 #include "widgets/picture_strip.h"
 
+#include <QPainter>
 #include <utility>
 
 PictureStrip::PictureStrip(QPixmap picture, QSize frameSize)
@@ -16,7 +17,24 @@ int PictureStrip::frameCount() const {
     return picture_.width() / frameSize_.width();
 }
 
+QRect PictureStrip::frameRect(int i) const {
+    if (i < 0 || i >= frameCount()) return QRect();
+    return QRect(QPoint(i * frameSize_.width(), 0), frameSize_);
+}
+
 QPixmap PictureStrip::frame(int i) const {
-    if (i < 0 || i >= frameCount()) return QPixmap();
-    return picture_.copy(i * frameSize_.width(), 0, frameSize_.width(), frameSize_.height());
+    const QRect place = frameRect(i);
+    return place.isEmpty() ? QPixmap() : picture_.copy(place);
+}
+
+void PictureStrip::draw(QPainter& painter, const QRect& target, int i) const {
+    const QRect place = frameRect(i);
+    if (place.isEmpty()) return;
+    if (target.size() == place.size()) {
+        painter.drawPixmap(target.topLeft(), picture_, place);
+        return;
+    }
+    // Scaled from a frame of its own, so that the smoothing never takes in the next frame.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(target, picture_.copy(place));
 }

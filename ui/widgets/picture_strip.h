@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QPixmap>
+#include <QRect>
 #include <QSize>
+
+class QPainter;
 
 // A row of equal frames in one picture: button faces, animation frames, small icons.
 class PictureStrip {
@@ -16,8 +19,14 @@ public:
     QSize frameSize() const { return frameSize_; }
     // Frame i, or a null pixmap outside 0..frameCount()-1.
     QPixmap frame(int i) const;
+    // Draws frame i into `target`, scaled when the sizes differ; at its own size straight from
+    // the strip, with no copy of the frame. Draws nothing outside 0..frameCount()-1.
+    void draw(QPainter& painter, const QRect& target, int i) const;
 
 private:
+    // Frame i's place in the picture; an empty rectangle outside 0..frameCount()-1.
+    QRect frameRect(int i) const;
+
     QPixmap picture_;
     QSize frameSize_;
 };

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QLabel>
+#include "widgets/focus_label.h"
 
 // The progress page's status line. A class of its own so that a screen reader learns it as a
 // notification (accessibility.cpp), spoken each time it shows again.
-class StatusLine : public QLabel {
+class StatusLine : public FocusLabel {
     Q_OBJECT
 
   public:
-    using QLabel::QLabel;
+    using FocusLabel::FocusLabel;
 };
