@@ -10,9 +10,31 @@
 
 namespace partory {
 
+inline constexpr std::int64_t kLeastSlice = std::int64_t{256} << 10;
+inline constexpr std::int64_t kMostSlice = std::int64_t{64} << 20;
+
+// The slice after one of `slice` bytes that copied `copied` in `took`. Halved after a slice
+// over 100 ms; else doubled while the rate seen copies the doubled slice within 25 ms (a
+// slice's whole rate, so a file's short tail grows nothing). Where blocks are only shared, a
+// slice takes microseconds and every call is one more change of the file's block map: such
+// slices go to the largest at once. Powers of two keep the slices on the file system's
+// blocks, as sharing needs.
+inline std::int64_t NextSlice(std::int64_t slice, std::int64_t copied,
+                              std::chrono::steady_clock::duration took) {
+    using std::chrono::milliseconds;
+    if (took > milliseconds(100)) return std::max(kLeastSlice, slice / 2);
+    if (copied != slice || took >= milliseconds(25)) return slice;
+    // Below 25 ms the products stay far inside 64 bits.
+    const auto spent = std::chrono::duration_cast<std::chrono::nanoseconds>(took).count();
+    const auto budget = std::chrono::nanoseconds(milliseconds(25)).count();
+    std::int64_t next = slice;
+    while (next < kMostSlice && spent * (next * 2) <= budget * slice) next *= 2;
+    return next;
+}
+
 // Copies long parts or inputs in slices, so that the window can paint between them
-// (EventPump::KeepAlive). The slice follows the disk's speed over the job: it aims at 25 to
-// 100 ms per slice, from 256 KiB to 64 MiB.
+// (EventPump::KeepAlive). The slice follows the disk's speed over the job (NextSlice), from
+// 256 KiB to 64 MiB.
 class SliceCopier {
   public:
     SliceCopier(FileLayer& files, EventPump& pump) : files_(files), pump_(pump) {}
@@ -56,26 +78,14 @@ class SliceCopier {
             if (got < 0) return -1;
             done += got;
             if (got < want) break;
-            const auto took = Clock::now() - start;
-            if (took > std::chrono::milliseconds(100) && slice_ > kLeast) slice_ /= 2;
-            if (took < std::chrono::milliseconds(25) && want == slice_ && slice_ < kMost) {
-                // Far quicker slices grow faster: where blocks are only shared, a slice takes
-                // microseconds, and every call is one more change of the file's block map.
-                // Powers of two keep the slices on the file system's blocks, as sharing needs.
-                const auto ms = std::chrono::milliseconds(1);
-                const int steps = took < 3 * ms ? 4 : took < 6 * ms ? 3 : took < 12 * ms ? 2 : 1;
-                slice_ = std::min(kMost, slice_ << steps);
-            }
+            slice_ = NextSlice(slice_, got, Clock::now() - start);
         }
         return done;
     }
 
-    static constexpr std::int64_t kLeast = std::int64_t{256} << 10;
-    static constexpr std::int64_t kMost = std::int64_t{64} << 20;
-
     FileLayer& files_;
     EventPump& pump_;
-    std::int64_t slice_ = kLeast;  // a slow disk shows itself before the window seems frozen
+    std::int64_t slice_ = kLeastSlice;  // a slow disk shows itself before the window seems frozen
 };
 
 }  // namespace partory

@@ -1,6 +1,8 @@
 // On file systems that share blocks between files (XFS, btrfs), parts of whole blocks and a
 // combined output share their extents with the source instead of copying them. Needs root, the
 // file system's mkfs and a free loop device; skips with the reason where one is missing.
+// Beside them, the rule by which a copy's slices grow to one call per part where only
+// blocks are shared.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fiemap.h>
@@ -8,6 +10,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
 #include "same_bytes.h"
+#include "slices.h"
 #include "temp_dir.h"
 
 namespace partory::testing {
@@ -108,6 +112,46 @@ TEST_P(SharedBlocks, PartsAndOutputShareTheSourceExtents) {
     EXPECT_EQ(MappedExtents(combine.OutputPath, 8 * kMiB).sharedBytes, 8 * kMiB)
         << "the combined file copies blocks it could share";
 }
+
+struct SliceRow {
+    const char* name;
+    std::int64_t slice;
+    std::int64_t copied;
+    std::chrono::microseconds took;
+    std::int64_t next;
+};
+
+class SliceGrowth : public ::testing::TestWithParam<SliceRow> {};
+
+TEST_P(SliceGrowth, NextSliceKeepsTheWindowPainting) {
+    const SliceRow& row = GetParam();
+    const std::int64_t next = NextSlice(row.slice, row.copied, row.took);
+    EXPECT_EQ(next, row.next);
+    // Whatever it grows to, the rate seen copies it within 25 ms.
+    if (next > row.slice) {
+        EXPECT_LE(row.took.count() * next, 25'000 * row.copied);
+    }
+}
+
+constexpr std::int64_t kKiB = 1024;
+using std::chrono::microseconds;
+
+INSTANTIATE_TEST_SUITE_P(
+    Slices, SliceGrowth,
+    ::testing::Values(
+        SliceRow{"SharedBlocksGoToTheLargestAtOnce", 256 * kKiB, 256 * kKiB, microseconds(20),
+                 64 * kMiB},
+        SliceRow{"TheLargestStays", 64 * kMiB, 64 * kMiB, microseconds(1), 64 * kMiB},
+        SliceRow{"FastCopyGrowsToWhatFits", 256 * kKiB, 256 * kKiB, microseconds(1000),
+                 4 * kMiB},
+        SliceRow{"DoubledJustFits", 4 * kMiB, 4 * kMiB, microseconds(12500), 8 * kMiB},
+        SliceRow{"DoubledWouldNotFit", 4 * kMiB, 4 * kMiB, microseconds(12600), 4 * kMiB},
+        SliceRow{"ShortTailGrowsNothing", kMiB, 500 * kKiB, microseconds(10), kMiB},
+        SliceRow{"BetweenTheBoundsStays", 8 * kMiB, 8 * kMiB, microseconds(60000), 8 * kMiB},
+        SliceRow{"SlowSliceHalves", kMiB, kMiB, microseconds(150000), 512 * kKiB},
+        SliceRow{"NeverBelowTheLeast", 256 * kKiB, 256 * kKiB, microseconds(5000000),
+                 256 * kKiB}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(CopyOnWrite, SharedBlocks, ::testing::Values("xfs", "btrfs"),
                          [](const auto& info) { return std::string(info.param); });
