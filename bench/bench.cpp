@@ -3,8 +3,9 @@
 // the disk and again on a tmpfs (/dev/shm), where the disk's own cost is out of the figure, and
 // once more from the real window (partory_window_run), which also runs a soak of many jobs.
 //
-// Every Partory run is this program started again with --divide or --combine, so each run pays
-// for its own process start as split and cat do, and its peak RSS belongs to that job alone.
+// Every Partory run of the engine cases is a start of partory_job_run, which runs one job and
+// nothing else, so each run pays for its own process start as split and cat do, and its peak
+// RSS belongs to that job alone.
 //
 // Environment: PARTORY_BENCH_DIR (scratch parent, default /tmp), PARTORY_BENCH_SCALE (sizes,
 // default 1), PARTORY_BENCH_RUNS (counted runs per tool, default 5), PARTORY_BENCH_STRICT=1
@@ -296,9 +297,8 @@ int RunBench() {
 }  // namespace
 }  // namespace bench
 
-int main(int argc, char** argv) {
+int main() {
     using namespace bench;
-    if (argc > 1 && argv[1][0] == '-') return RunChildJob(argc, argv);
 
     struct sigaction action {};
     action.sa_handler = OnSignal;

@@ -283,13 +283,6 @@ ProcessResult RunProcess(const std::vector<std::string>& args, const std::string
     return {seconds, Seconds(usage.ru_utime) + Seconds(usage.ru_stime), 0};
 }
 
-std::string SelfPath() {
-    char path[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (length <= 0) Fail("cannot find this program's path: " + Errno());
-    return std::string(path, static_cast<size_t>(length));
-}
-
 bool gVerbose = false;
 
 std::string gRssReport;  // set once the scratch folder exists
@@ -318,11 +311,11 @@ ProcessResult RunPartory(std::vector<std::string> args) {
 ProcessResult RunPartoryDivide(const std::string& source, const std::string& folder,
                                std::int64_t partBytes) {
     return RunPartory(
-        {SelfPath(), "--divide", source, folder, kPartTemplate, std::to_string(partBytes)});
+        {PARTORY_JOB_RUN, "--divide", source, folder, kPartTemplate, std::to_string(partBytes)});
 }
 
 ProcessResult RunPartoryCombine(const std::string& listFile, const std::string& output) {
-    return RunPartory({SelfPath(), "--combine", listFile, output});
+    return RunPartory({PARTORY_JOB_RUN, "--combine", listFile, output});
 }
 
 std::string PartPath(const std::string& folder, std::int64_t number) {

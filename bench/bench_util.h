@@ -81,7 +81,6 @@ struct ProcessResult {
 
 ProcessResult RunProcess(const std::vector<std::string>& args, const std::string& stdoutPath = {},
                          bool append = false);
-std::string SelfPath();
 
 extern bool gVerbose;          // PARTORY_BENCH_VERBOSE=1: every run's times, the warm-up as run 0
 extern std::string gRssReport;  // where a Partory run reports its peak RSS
@@ -181,8 +180,6 @@ std::vector<Row> CopyOnWriteCases(const Config& config, const std::string& folde
 std::int64_t AllocatedBytes(const std::string& path);
 std::string MiBText(double bytes);
 Row PauseCase(const std::string& folder);
-// The child side: one job, as the window would run it, without a window.
-int RunChildJob(int argc, char** argv);
 
 // Writes `count` random files of `bytes` each under `folder`; gives their paths.
 std::vector<std::string> WriteInputFiles(const std::string& folder, std::int64_t count,

@@ -17,7 +17,6 @@
 #include <thread>
 
 #include "bench_util.h"
-#include "job_settings.h"
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
 #include "partory/run_control.h"
@@ -314,69 +313,6 @@ Row PauseCase(const std::string& folder) {
     Row row = MakeRow("paused (CPU s)", pump.pausedCpu(), std::nullopt, 0, note);
     row.pausedWall = pump.pausedWall();
     return row;
-}
-
-// ---- the child side: one job, as the window would run it ---------------------------------
-
-class IdlePump final : public partory::EventPump {
-  public:
-    void PumpEvents() override {}
-    void WaitForEvents() override {}
-};
-
-namespace {
-
-// A file's lines through stdio: the first use of a C++ stream sets up its locale, which took
-// longer than a whole combine where the file system only shares blocks.
-std::vector<std::string> Lines(const char* path) {
-    std::vector<std::string> lines;
-    std::FILE* file = std::fopen(path, "re");
-    if (!file) return lines;
-    char* line = nullptr;
-    std::size_t capacity = 0;
-    for (ssize_t length; (length = ::getline(&line, &capacity, file)) >= 0;) {
-        if (length > 0 && line[length - 1] == '\n') --length;
-        lines.emplace_back(line, static_cast<std::size_t>(length));
-    }
-    std::free(line);
-    std::fclose(file);
-    return lines;
-}
-
-}  // namespace
-
-int RunChildJob(int argc, char** argv) {
-    const bool reportRss = argc > 2 && std::strcmp(argv[argc - 1], "--rss") == 0;
-    if (reportRss) --argc;
-    partory::RunState state;
-    partory::ResetRunState(state);
-    QuietProgress progress;
-    IdlePump pump;
-    const std::string mode = argv[1];
-    if (mode == "--divide" && argc == 6) {
-        partory::RunDivideJob(DivideSettingsOf(argv + 2), state, progress, pump,
-                              partory::OsFileLayer());
-    } else if (mode == "--combine" && argc == 4) {
-        partory::CombineSettings settings;
-        settings.InputPaths = Lines(argv[2]);
-        settings.OutputPath = argv[3];
-        partory::RunCombineJob(settings, state, progress, pump, partory::OsFileLayer());
-    } else {
-        std::fprintf(stderr, "partory_bench: unknown job %s\n", mode.c_str());
-        return 2;
-    }
-    if (!state.Succeeded) {
-        std::fprintf(stderr, "partory_bench: the job failed: %s\n", state.ResultText.c_str());
-        return 3;
-    }
-    // The parent's wait4() figure would count the parent too: the spawn shares its memory until
-    // exec, and exec keeps that high-water mark. VmHWM is this program's own.
-    if (!reportRss) return 0;
-    for (const std::string& line : Lines("/proc/self/status")) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            std::printf("%ld\n", std::strtol(line.c_str() + 6, nullptr, 10));
-    }
-    return 0;
 }
 
 std::vector<std::string> WriteInputFiles(const std::string& folder, std::int64_t count,
