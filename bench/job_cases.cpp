@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "bench_util.h"
+#include "job_settings.h"
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
 #include "partory/run_control.h"
@@ -271,12 +272,6 @@ class TimerPump final : public partory::EventPump {
     bool resumed_ = false;
     double pauseWall_ = 0, pauseCpu_ = 0, pausedCpu_ = 0, pausedWall_ = 0;
     int waits_ = 0;
-};
-
-class QuietProgress final : public partory::ProgressSink {
-  public:
-    void SetMaximum(std::int64_t) override {}
-    void SetPosition(std::int64_t) override {}
 };
 
 // Case 6: a three-part divide job paused after its first part for two seconds.

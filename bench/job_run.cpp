@@ -19,18 +19,6 @@
 
 namespace {
 
-class IdlePump final : public partory::EventPump {
-  public:
-    void PumpEvents() override {}
-    void WaitForEvents() override {}
-};
-
-class QuietProgress final : public partory::ProgressSink {
-  public:
-    void SetMaximum(std::int64_t) override {}
-    void SetPosition(std::int64_t) override {}
-};
-
 // A file's lines through stdio: the first use of a C++ stream sets up its locale, which took
 // longer than a whole combine where the file system only shares blocks.
 std::vector<std::string> Lines(const char* path) {
@@ -55,8 +43,8 @@ int main(int argc, char** argv) {
     if (reportRss) --argc;
     partory::RunState state;
     partory::ResetRunState(state);
-    QuietProgress progress;
-    IdlePump pump;
+    bench::QuietProgress progress;
+    bench::IdlePump pump;
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "--divide" && argc == 6) {
         partory::RunDivideJob(bench::DivideSettingsOf(argv + 2), state, progress, pump,

@@ -60,18 +60,6 @@
 
 namespace {
 
-class NoEvents final : public partory::EventPump {
-  public:
-    void PumpEvents() override {}
-    void WaitForEvents() override {}
-};
-
-class NoProgress final : public partory::ProgressSink {
-  public:
-    void SetMaximum(std::int64_t) override {}
-    void SetPosition(std::int64_t) override {}
-};
-
 [[noreturn]] void Die(const std::string& what) {
     std::fprintf(stderr, "partory_window_run: %s\n", what.c_str());
     std::exit(1);
@@ -167,8 +155,8 @@ class Window {
 double EngineJob(const std::string& mode, char** argv) {
     partory::RunState state;
     partory::ResetRunState(state);
-    NoProgress progress;
-    NoEvents pump;
+    bench::QuietProgress progress;
+    bench::IdlePump pump;
     QElapsedTimer clock;
     clock.start();
     if (mode == "divide-engine") {

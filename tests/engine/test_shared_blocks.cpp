@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,10 @@ struct SliceRow {
     std::chrono::microseconds took;
     std::int64_t next;
 };
+
+void PrintTo(const SliceRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class SliceGrowth : public ::testing::TestWithParam<SliceRow> {};
 
