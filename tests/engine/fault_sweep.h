@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "faulty_file_layer.h"
+#include "forwarding_layer.h"
 #include "temp_dir.h"
 
 namespace partory::testing {
@@ -17,29 +18,10 @@ namespace partory::testing {
 // Passes everything to the layer below but copies through its Read and Write, as the OS layer
 // does when the kernel refuses to copy a pair of files. Lets Read and Write faults reach the
 // jobs, which otherwise only ask for Copy.
-class ReadWriteCopyLayer final : public FileLayer {
+class ReadWriteCopyLayer final : public ForwardingLayer {
   public:
-    explicit ReadWriteCopyLayer(FileLayer& below) : below_(below) {}
+    using ForwardingLayer::ForwardingLayer;
 
-    FileHandle OpenReadWrite(const std::string& p) override { return below_.OpenReadWrite(p); }
-    FileHandle OpenRead(const std::string& p) override { return below_.OpenRead(p); }
-    FileHandle Create(const std::string& p, bool x) override { return below_.Create(p, x); }
-    NewFile CreateNew(const std::string& p) override { return below_.CreateNew(p); }
-    bool Truncate(FileHandle f) override { return below_.Truncate(f); }
-    bool SetLength(FileHandle f, std::int64_t n) override { return below_.SetLength(f, n); }
-    std::int64_t Seek(FileHandle f, std::int64_t at, SeekTo to) override {
-        return below_.Seek(f, at, to);
-    }
-    std::optional<FileStatus> Status(FileHandle f) override { return below_.Status(f); }
-    std::optional<FileStatus> StatusOfPath(const std::string& p) override {
-        return below_.StatusOfPath(p);
-    }
-    std::int64_t Read(FileHandle f, void* b, std::int64_t n) override {
-        return below_.Read(f, b, n);
-    }
-    bool Write(FileHandle f, const void* b, std::int64_t n) override {
-        return below_.Write(f, b, n);
-    }
     std::int64_t Copy(FileHandle from, FileHandle to, std::int64_t count) override {
         std::int64_t done = 0;
         while (done < count) {
@@ -52,15 +34,8 @@ class ReadWriteCopyLayer final : public FileLayer {
         }
         return done;
     }
-    bool Close(FileHandle f) override { return below_.Close(f); }
-    bool SetModifiedTime(FileHandle f, std::int64_t s) override {
-        return below_.SetModifiedTime(f, s);
-    }
-    bool Delete(const std::string& p) override { return below_.Delete(p); }
-    bool CreateFolder(const std::string& p) override { return below_.CreateFolder(p); }
 
   private:
-    FileLayer& below_;
     char buffer_[700];  // smaller than a part and an input, so copies take several blocks
 };
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "faulty_file_layer.h"
+#include "forwarding_layer.h"
 #include "partory/combine_job.h"
 #include "temp_dir.h"
 
@@ -16,6 +17,7 @@ namespace {
 
 using testing::FaultyFileLayer;
 using testing::FileOp;
+using testing::ForwardingLayer;
 using testing::OpenDescriptorCount;
 using testing::PatternBytes;
 using testing::ReadFile;
@@ -323,46 +325,25 @@ INSTANTIATE_TEST_SUITE_P(AtInput, CombineInputFails, ::testing::Values(1, 2, 3))
 
 // The real layer, except that every copy stops one byte short, as when an input shrinks
 // after its size was taken.
-class ShortCopyLayer final : public FileLayer {
+class ShortCopyLayer final : public ForwardingLayer {
   public:
-    FileHandle OpenReadWrite(const std::string& p) override { return real.OpenReadWrite(p); }
-    FileHandle OpenRead(const std::string& p) override { return real.OpenRead(p); }
-    FileHandle Create(const std::string& p, bool x) override { return real.Create(p, x); }
-    NewFile CreateNew(const std::string& p) override { return real.CreateNew(p); }
-    bool Truncate(FileHandle f) override { return real.Truncate(f); }
-    bool SetLength(FileHandle f, std::int64_t n) override { return real.SetLength(f, n); }
-    std::int64_t Seek(FileHandle f, std::int64_t at, SeekTo to) override {
-        return real.Seek(f, at, to);
-    }
-    std::optional<FileStatus> Status(FileHandle f) override { return real.Status(f); }
-    std::optional<FileStatus> StatusOfPath(const std::string& p) override {
-        return real.StatusOfPath(p);
-    }
-    std::int64_t Read(FileHandle f, void* b, std::int64_t n) override { return real.Read(f, b, n); }
-    bool Write(FileHandle f, const void* b, std::int64_t n) override { return real.Write(f, b, n); }
+    using ForwardingLayer::ForwardingLayer;
     std::int64_t Copy(FileHandle from, FileHandle to, std::int64_t count) override {
-        return real.Copy(from, to, count - 1);
+        return below_.Copy(from, to, count - 1);
     }
-    bool Close(FileHandle f) override { return real.Close(f); }
-    bool SetModifiedTime(FileHandle f, std::int64_t t) override {
-        return real.SetModifiedTime(f, t);
-    }
-    bool Delete(const std::string& p) override { return real.Delete(p); }
-    bool CreateFolder(const std::string& p) override { return real.CreateFolder(p); }
-
-    FaultyFileLayer real;  // counts the handles left open
 };
 
 TEST_F(CombineJob, InputShorterThanItsSizeIsAFailure) {
     settings.InputPaths = MakeInputs(2);
     settings.OutputPath = dir / "out";
-    ShortCopyLayer files;
+    FaultyFileLayer real;  // counts the handles left open
+    ShortCopyLayer files(real);
 
     Run(files);
 
     EXPECT_EQ(state.ResultText, kCopyError);
     EXPECT_EQ(progress.position(), 0);
-    EXPECT_EQ(files.real.openHandles(), 0);
+    EXPECT_EQ(real.openHandles(), 0);
 }
 
 TEST_F(CombineJob, FullDiskIsAFailureOfTheInput) {
