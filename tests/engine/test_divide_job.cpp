@@ -53,6 +53,9 @@ TEST(GetPartSize, ScalesKbytesAndRoundsHalfToEven) {
         {4194304, SizeUnit::Kbytes, 4294967296},
         {2147483648.0, SizeUnit::Bytes, 2147483648},
         {9007199254740993.0, SizeUnit::Bytes, 9007199254740992},
+        // The last halves a double holds: odd below, so up to the even 2^52.
+        {4503599627370495.5, SizeUnit::Bytes, 4503599627370496},
+        {-4503599627370494.5, SizeUnit::Bytes, -4503599627370494},
         {1e30, SizeUnit::Bytes, kMax},
         {9223372036854775808.0, SizeUnit::Bytes, kMax},
         {-1e30, SizeUnit::Kbytes, kMin},
