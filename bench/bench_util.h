@@ -150,6 +150,9 @@ inline Row MakeRow(std::string name, double partory, std::optional<double> peer,
 }
 
 double Median(std::vector<double> values);
+// A run's untimed preparation: dirty pages flushed, then `prepare` (which empties the run's
+// output), then its unlinks committed. The pages freed are taken again at once by the run.
+void Prepared(const std::function<void()>& prepare);
 Row Alternate(const std::string& name, int runs, const std::function<void()>& preparePartory,
               const std::function<ProcessResult()>& partory,
               const std::function<void()>& preparePeer,

@@ -133,14 +133,11 @@ Row AlternateThree(const std::string& name, int runs, const std::function<void()
                    const std::function<ProcessResult()>& peer) {
     std::vector<double> windowTimes, engineTimes, peerTimes;
     for (int run = -1; run < runs; ++run) {
-        prepare();
-        ::sync();
+        Prepared(prepare);
         const double w = window().seconds;
-        prepare();
-        ::sync();
+        Prepared(prepare);
         const double e = engine().seconds;
-        preparePeer();
-        ::sync();
+        Prepared(preparePeer);
         const double p = peer().seconds;
         if (run >= 0) {
             windowTimes.push_back(w);
