@@ -94,10 +94,12 @@ std::vector<Row> CasesOn(const Config& config, const std::string& type, LoopMoun
     WriteListFile(listFile, inputs);
     const auto batches = CatBatches(inputs);
     Added partoryCombine, catCombine;
-    // Both sides of the combine only share blocks: a run takes about 2 ms, process start
-    // included, so more runs keep the median steady.
+    // Both sides of the combine only share blocks: a run takes 3-6 ms, process start included,
+    // and the first pairs after split's gigabyte is freed swing by half. With 15 counted pairs
+    // the median still flipped between runs of the whole bench (1.18 to 0.96); 45 take about
+    // 10 s more.
     Row combine = Alternate(
-        "combine 1G " + label, 3 * config.runs,
+        "combine 1G " + label, 9 * config.runs,
         [&] { prepare(partoryCombine, [&] { RemoveTree(partoryOut); }); },
         [&] {
             return measured(partoryCombine,
