@@ -193,7 +193,12 @@ int RunBench() {
     std::vector<std::string> parts;
     for (std::int64_t p = 1; p <= case1Parts; ++p)
         parts.push_back(PartPath(scratch / "c1/partory", p));
-    report(CombineCase(config, scratch / "c1", "combine 1M parts", parts, scratch / "c1/source"));
+    // Both sides copy the same gigabyte in memory, so the two stay within a few per cent, and
+    // a run that lands on memory handed back to the host takes several times as long: three
+    // times the runs keep such runs out of the median.
+    Config thrice = config;
+    thrice.runs = 3 * config.runs;
+    report(CombineCase(thrice, scratch / "c1", "combine 1M parts", parts, scratch / "c1/source"));
     SetAside(scratch / "c1");
 
     for (const Place& place : places) {
@@ -255,6 +260,11 @@ int RunBench() {
                 rssMet ? "met" : "MISSED", rssSparse / 1024.0, rss4K / 1024.0);
     std::printf("target: paused CPU < 0.05 s per s: %s (%s)\n", pauseMet ? "met" : "MISSED",
                 pause.note.c_str());
+    const Row& combine1M = Find(rows, "combine 1M parts");
+    const double combine1MRatio = *combine1M.peer / combine1M.partory;
+    std::printf("target: combine 1M parts >= 0.97 x cat: %s (%.2f)\n",
+                combine1MRatio >= 0.97 ? "met" : "MISSED", combine1MRatio);
+    allMet = allMet && combine1MRatio >= 0.97;
     if (const Row* tmpfsDivide = FindIf(rows, "divide 4K tmpfs")) {
         const double ratio = *tmpfsDivide->peer / tmpfsDivide->partory;
         std::printf("target: engine divide 4K on tmpfs >= 1.00 x split: %s (%.2f)\n",
