@@ -96,8 +96,7 @@ std::vector<Row> CasesOn(const Config& config, const std::string& type, LoopMoun
     Added partoryCombine, catCombine;
     // Both sides of the combine only share blocks: a run takes 3-6 ms, process start included,
     // and the first pairs after split's gigabyte is freed swing by half. With 15 counted pairs
-    // the median still flipped between runs of the whole bench (1.18 to 0.96); 45 take about
-    // 10 s more.
+    // the median still flipped between runs of the whole bench (1.18 to 0.96).
     Row combine = Alternate(
         "combine 1G " + label, 9 * config.runs,
         [&] { prepare(partoryCombine, [&] { RemoveTree(partoryOut); }); },

@@ -169,8 +169,8 @@ Row WindowDivideCase(const Config& config, const std::string& folder, const std:
     const std::string bytes = std::to_string(partBytes);
 
     // In some runs the window's divide took half as long again as in the rest (0.43-0.56 s
-    // against 0.30 s, 3 runs of 6) while the engine's stayed put: as for the combine, more runs
-    // keep one such spell out of the median.
+    // against 0.30 s, in 3 rounds of 6) while the engine's stayed put: as for the combine, more
+    // runs keep one such spell out of the median.
     Row row = AlternateThree(
         name, 3 * config.runs, [&] { EmptyFolder(partoryDir); },
         [&] { return RunWindowJob(folder, {"divide", source, partoryDir, kPartTemplate, bytes}); },
