@@ -193,12 +193,20 @@ int RunBench() {
     std::vector<std::string> parts;
     for (std::int64_t p = 1; p <= case1Parts; ++p)
         parts.push_back(PartPath(scratch / "c1/partory", p));
-    // Both sides copy the same gigabyte in memory, so the two stay within a few per cent, and
-    // a run that lands on memory handed back to the host takes several times as long: three
-    // times the runs keep such runs out of the median.
-    Config thrice = config;
-    thrice.runs = 3 * config.runs;
-    report(CombineCase(thrice, scratch / "c1", "combine 1M parts", parts, scratch / "c1/source"));
+    // Both tools make the same copy_file_range call per part, so this row is a tie and its bar
+    // is 0.97 x cat, not 1.00: the same program in both places comes out up to 7% apart over
+    // 21 pairs, as runs land on memory handed back to the host. Five times the runs narrow that.
+    Config fivefold = config;
+    fivefold.runs = 5 * config.runs;
+    Row combine1M =
+        CombineCase(fivefold, scratch / "c1", "combine 1M parts", parts, scratch / "c1/source");
+    const double combine1MRatio = *combine1M.peer / combine1M.partory;
+    char combine1MFigures[32];
+    std::snprintf(combine1MFigures, sizeof(combine1MFigures), "%.2f", combine1MRatio);
+    combine1M.targets.push_back(
+        {"combine 1M parts >= 0.97 x cat", combine1MRatio >= 0.97, combine1MFigures});
+    combine1M.ownTargetsOnly = true;
+    report(std::move(combine1M));
     SetAside(scratch / "c1");
 
     for (const Place& place : places) {
@@ -234,11 +242,17 @@ int RunBench() {
 
     PrintTable(rows);
 
+    // The summary names the worst ratio of all; the target holds the rows without a bar of
+    // their own.
     const Row* worst = nullptr;
+    const Row* worstBarred = nullptr;
     for (const auto& row : rows) {
-        if (row.peer && !row.ownTargetsOnly &&
-            (!worst || *row.peer / row.partory < *worst->peer / worst->partory)) {
-            worst = &row;
+        if (!row.peer) continue;
+        const double ratio = *row.peer / row.partory;
+        if (!worst || ratio < *worst->peer / worst->partory) worst = &row;
+        if (!row.ownTargetsOnly &&
+            (!worstBarred || ratio < *worstBarred->peer / worstBarred->partory)) {
+            worstBarred = &row;
         }
     }
     long peakRss = 0;
@@ -246,25 +260,21 @@ int RunBench() {
         if (!row.engine && row.name.rfind("window", 0) != 0) peakRss = std::max(peakRss, row.rssKiB);
     }
     const double worstRatio = *worst->peer / worst->partory;
+    const double worstBarredRatio = *worstBarred->peer / worstBarred->partory;
     const long rss4K = Find(rows, "divide 4K").rssKiB, rssSparse = Find(rows, "divide sparse").rssKiB;
     const Row& pause = Find(rows, "paused (CPU s)");
     const double pausedPerSecond = pause.partory / pause.pausedWall;
 
-    const bool ratioMet = worstRatio >= 1.0;
+    const bool ratioMet = worstBarredRatio >= 1.0;
     const bool rssMet = std::labs(rssSparse - rss4K) <= 1024;
     const bool pauseMet = pausedPerSecond < 0.05;
     bool allMet = ratioMet && rssMet && pauseMet;
-    std::printf("target: every ratio >= 1.00: %s (worst %.2f, %s)\n", ratioMet ? "met" : "MISSED",
-                worstRatio, worst->name.c_str());
+    std::printf("target: every ratio without a bar of its own >= 1.00: %s (worst %.2f, %s)\n",
+                ratioMet ? "met" : "MISSED", worstBarredRatio, worstBarred->name.c_str());
     std::printf("target: sparse divide RSS within 1 MiB of 4K divide: %s (%.1f vs %.1f MiB)\n",
                 rssMet ? "met" : "MISSED", rssSparse / 1024.0, rss4K / 1024.0);
     std::printf("target: paused CPU < 0.05 s per s: %s (%s)\n", pauseMet ? "met" : "MISSED",
                 pause.note.c_str());
-    const Row& combine1M = Find(rows, "combine 1M parts");
-    const double combine1MRatio = *combine1M.peer / combine1M.partory;
-    std::printf("target: combine 1M parts >= 0.97 x cat: %s (%.2f)\n",
-                combine1MRatio >= 0.97 ? "met" : "MISSED", combine1MRatio);
-    allMet = allMet && combine1MRatio >= 0.97;
     if (const Row* tmpfsDivide = FindIf(rows, "divide 4K tmpfs")) {
         const double ratio = *tmpfsDivide->peer / tmpfsDivide->partory;
         std::printf("target: engine divide 4K on tmpfs >= 1.00 x split: %s (%.2f)\n",

@@ -134,7 +134,7 @@ struct Row {
     double peerCpu = 0;
     std::optional<double> engine;  // window cases: the same job through the engine alone
     std::vector<Target> targets;
-    // The peer is a reference for this row's own targets, not a rival every row must beat.
+    // The row's own targets set its bar against the peer; the every-ratio target leaves it out.
     bool ownTargetsOnly = false;
 };
 
