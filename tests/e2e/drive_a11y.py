@@ -204,6 +204,9 @@ def about(suite, bus):
     dialog = bus.window("dialog", " About")
     if dialog.description != "Partory Version 1.0":
         raise Failure("the About window reads %r" % dialog.description)
+    import a11y
+    # The window manager activates the window after it shows, later under load.
+    bus.wait(lambda: "active" in a11y.states(dialog), 10, "the About window to be active")
     walk(bus, "about", dialog)
     # A press on a window under the modal one does nothing: Finish would end the program.
     bus.act(bus.control("push button", "Finish"), "Press")
@@ -211,7 +214,6 @@ def about(suite, bus):
     if suite.app.poll() is not None:
         raise Failure("Finish pressed under the About window ended the program")
     suite.key("Escape")
-    import a11y
     bus.wait(lambda: not any(w.name == " About" and a11y.showing(w) for w in bus.windows()), 10,
              "About to close")
 
