@@ -158,6 +158,31 @@ Row Alternate(const std::string& name, int runs, const std::function<void()>& pr
               const std::function<void()>& preparePeer,
               const std::function<ProcessResult()>& peer);
 
+// The two output paths of an Alternate row, traded between the tools every second pair, so
+// that each tool writes each path in both orders. The pages freed when a path is emptied are
+// taken again by the next file written there, so a path keeps its memory from run to run; with
+// cat against cat over sets of 20 pairs of a 1 GiB combine, the run that always wrote the same
+// path came out 2.3-6.0% slower in each of three sets, and 0.3-1.1% with the paths traded.
+// Each side asks for its path once per run, in its preparation.
+class TradedPaths {
+public:
+    TradedPaths(std::string first, std::string second)
+        : paths_{std::move(first), std::move(second)} {}
+    const std::string& NextPartory() { return paths_[Traded(partoryRuns_++)]; }
+    const std::string& NextPeer() { return paths_[1 - Traded(peerRuns_++)]; }
+    // The paths of the latest run.
+    const std::string& Partory() const { return paths_[Traded(partoryRuns_ - 1)]; }
+    const std::string& Peer() const { return paths_[1 - Traded(peerRuns_ - 1)]; }
+
+private:
+    // The warm-up and the first counted pair run Partory first, then every two pairs hold one
+    // pair of each order.
+    static int Traded(int run) { return run / 2 % 2; }
+    std::string paths_[2];
+    int partoryRuns_ = 0;
+    int peerRuns_ = 0;
+};
+
 struct Config {
     double scale = 1.0;
     int runs = 5;

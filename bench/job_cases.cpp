@@ -53,20 +53,19 @@ Row DivideCase(const Config& config, const std::string& folder, const std::strin
 Row CombineCase(const Config& config, const std::string& folder, const std::string& name,
                 const std::vector<std::string>& inputs, const std::string& expected) {
     const std::string listFile = folder + "/list";
-    const std::string partoryOut = folder + "/partory.out";
-    const std::string catOut = folder + "/cat.out";
+    TradedPaths outputs(folder + "/out.1", folder + "/out.2");
     WriteListFile(listFile, inputs);
     const auto batches = CatBatches(inputs);
 
     Row row = Alternate(
-        name, config.runs, [&] { SetAside(partoryOut); },
-        [&] { return RunPartoryCombine(listFile, partoryOut); }, [&] { SetAside(catOut); },
-        [&] { return RunCat(batches, catOut); });
+        name, config.runs, [&] { SetAside(outputs.NextPartory()); },
+        [&] { return RunPartoryCombine(listFile, outputs.Partory()); },
+        [&] { SetAside(outputs.NextPeer()); }, [&] { return RunCat(batches, outputs.Peer()); });
 
-    CompareFiles(partoryOut, catOut, name);
-    if (!expected.empty()) CompareFiles(partoryOut, expected, name);
-    SetAside(partoryOut);
-    SetAside(catOut);
+    CompareFiles(outputs.Partory(), outputs.Peer(), name);
+    if (!expected.empty()) CompareFiles(outputs.Partory(), expected, name);
+    SetAside(outputs.Partory());
+    SetAside(outputs.Peer());
     row.note = std::to_string(inputs.size()) + " inputs checked against cat" +
                (batches.size() > 1 ? " (" + std::to_string(batches.size()) + " cat calls)" : "");
     return row;
