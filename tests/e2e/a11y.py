@@ -153,19 +153,29 @@ class Bus:
 
     # --- acting ---------------------------------------------------------------------------
 
-    def act(self, node, action):
+    def action(self, node, action):
+        """The node's action as a call to make later: looked up now, so that the call sends the
+        press at once, with no question to a program that may be busy with a job by then."""
         actions = node.queryAction()
         names = [actions.getName(i) for i in range(actions.nActions)]
         if action not in names:
             raise Failure("%s %r has no %s action (%s)" % (node.getRoleName(), node.name,
                                                           action, names))
-        # Events that arrive while the call waits reach the listener inside it, and each asks
-        # the program, busy with a job by then, about its source: that time is the listener's.
-        started, listened = time.monotonic(), self.listening
-        actions.doAction(names.index(action))
-        took = time.monotonic() - started - (self.listening - listened)
-        if took > 1.0:
-            raise Failure("the %s of %r took %.1f s to answer" % (action, node.name, took))
+        index, name = names.index(action), node.name
+
+        def call():
+            # Events that arrive while the call waits reach the listener inside it, and each
+            # asks the program, busy with a job by then, about its source: that time is the
+            # listener's.
+            started, listened = time.monotonic(), self.listening
+            actions.doAction(index)
+            took = time.monotonic() - started - (self.listening - listened)
+            if took > 1.0:
+                raise Failure("the %s of %r took %.1f s to answer" % (action, name, took))
+        return call
+
+    def act(self, node, action):
+        self.action(node, action)()
 
     def press(self, name, role="push button", root=None):
         self.act(self.control(role, name, root), "Press")

@@ -152,14 +152,17 @@ def divide(suite, bus, size_kb, parts_kb, pause):
         bus.act(next(item for item in units[0] if item.name == unit), "Toggle")
         bus.control("combo box", unit)
     parts = -(-size_kb // parts_kb)
-    # Found while hidden, and pressed as soon as Start has answered: the press reaches the
-    # job's first pump, once Start has shown it.
-    pause_button = bus.anywhere("push button", "Pause")
+    # Looked up while hidden, and pressed once the status line has taken the focus: looked
+    # up after Start, its questions waited for the busy job's pumps, and a loaded machine ran
+    # the whole job first. Pressed before that focus was heard, the line said it was paused
+    # by the time the listener asked its name.
+    press_pause = bus.action(bus.anywhere("push button", "Pause"), "Press")
     mark = len(bus.heard)
     started = time.monotonic()
     bus.press("Start")
     if pause:
-        bus.act(pause_button, "Press")
+        bus.wait(lambda: heard_focus(bus, mark, WAIT), 20, WAIT + " on the status line")
+        press_pause()
         bus.control("notification", PAUSED)
         walk(bus, "paused", bus.main())
         bus.press("Continue")
