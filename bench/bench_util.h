@@ -162,7 +162,7 @@ Row Alternate(const std::string& name, int runs, const std::function<void()>& pr
 // that each tool writes each path in both orders. The pages freed when a path is emptied are
 // taken again by the next file written there, so a path keeps its memory from run to run; with
 // cat against cat over sets of 20 pairs of a 1 GiB combine, the run that always wrote the same
-// path came out 2.3-6.0% slower in each of three sets, and 0.3-1.1% with the paths traded.
+// path came out 2.3-4.8% slower in each of three sets, and 0.3-1.1% with the paths traded.
 // Each side asks for its path once per run, in its preparation.
 class TradedPaths {
 public:
