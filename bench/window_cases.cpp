@@ -125,7 +125,10 @@ ProcessResult RunWindowJob(const std::string& scratch, const std::vector<std::st
 
 namespace {
 
-// Window, engine alone and peer take turns: a warm-up, then `runs` counted rounds.
+// Window, engine alone and peer take turns: a warm-up, then `runs` counted rounds. Each round
+// starts one place further along, so that each goes first, second and third as often: the one
+// run first has come out slower with the same program in both places, and when the window
+// always ran first it also ran just after split had filled its folder.
 Row AlternateThree(const std::string& name, int runs, const std::function<void()>& prepare,
                    const std::function<ProcessResult()>& window,
                    const std::function<ProcessResult()>& engine,
@@ -133,20 +136,32 @@ Row AlternateThree(const std::string& name, int runs, const std::function<void()
                    const std::function<ProcessResult()>& peer) {
     std::vector<double> windowTimes, engineTimes, peerTimes;
     for (int run = -1; run < runs; ++run) {
-        Prepared(prepare);
-        const double w = window().seconds;
-        Prepared(prepare);
-        const double e = engine().seconds;
-        Prepared(preparePeer);
-        const double p = peer().seconds;
+        double w = 0, e = 0, p = 0;
+        const std::function<void()> steps[] = {
+            [&] {
+                Prepared(prepare);
+                w = window().seconds;
+            },
+            [&] {
+                Prepared(prepare);
+                e = engine().seconds;
+            },
+            [&] {
+                Prepared(preparePeer);
+                p = peer().seconds;
+            },
+        };
+        const int first = run < 0 ? 0 : run % 3;
+        for (int step = 0; step < 3; ++step) steps[(first + step) % 3]();
         if (run >= 0) {
             windowTimes.push_back(w);
             engineTimes.push_back(e);
             peerTimes.push_back(p);
         }
         if (gVerbose) {
-            std::printf("    %s run %d: window %.4f s, engine %.4f s, peer %.4f s\n", name.c_str(),
-                        run + 1, w, e, p);
+            static const char* const kFirst[] = {"window", "engine", "peer"};
+            std::printf("    %s run %d (%s first): window %.4f s, engine %.4f s, peer %.4f s\n",
+                        name.c_str(), run + 1, kFirst[first], w, e, p);
         }
     }
     Row row = MakeRow(name, Median(windowTimes), Median(peerTimes));
@@ -180,7 +195,8 @@ Row WindowDivideCase(const Config& config, const std::string& folder, const std:
         },
         [&] { EmptyFolder(splitDir); }, [&] { return RunSplit(source, splitDir, bytes, suffix); });
 
-    // The last run was the engine's: once more through the window, and check what it wrote.
+    // The last run in that folder may have been the engine's: once more through the window,
+    // and check what it wrote.
     EmptyFolder(partoryDir);
     RunWindowJob(folder, {"divide", source, partoryDir, kPartTemplate, bytes});
     CheckPartsAgainstSplit(name, partoryDir, splitDir, partCount, suffix);
