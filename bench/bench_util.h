@@ -165,7 +165,7 @@ Row Alternate(const std::string& name, int runs, const std::function<void()>& pr
 // path came out 2.3-4.8% slower in each of three sets, and 0.3-1.1% with the paths traded.
 // Each side asks for its path once per run, in its preparation.
 class TradedPaths {
-public:
+  public:
     TradedPaths(std::string first, std::string second)
         : paths_{std::move(first), std::move(second)} {}
     const std::string& NextPartory() { return paths_[Traded(partoryRuns_++)]; }
@@ -174,7 +174,7 @@ public:
     const std::string& Partory() const { return paths_[Traded(partoryRuns_ - 1)]; }
     const std::string& Peer() const { return paths_[1 - Traded(peerRuns_ - 1)]; }
 
-private:
+  private:
     // The warm-up and the first counted pair run Partory first, then every two pairs hold one
     // pair of each order.
     static int Traded(int run) { return run / 2 % 2; }
