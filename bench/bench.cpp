@@ -257,11 +257,13 @@ int RunBench() {
     }
     long peakRss = 0;
     for (const auto& row : rows) {
-        if (!row.engine && row.name.rfind("window", 0) != 0) peakRss = std::max(peakRss, row.rssKiB);
+        if (!row.engine && row.name.rfind("window", 0) != 0)
+            peakRss = std::max(peakRss, row.rssKiB);
     }
     const double worstRatio = *worst->peer / worst->partory;
     const double worstBarredRatio = *worstBarred->peer / worstBarred->partory;
-    const long rss4K = Find(rows, "divide 4K").rssKiB, rssSparse = Find(rows, "divide sparse").rssKiB;
+    const long rss4K = Find(rows, "divide 4K").rssKiB,
+               rssSparse = Find(rows, "divide sparse").rssKiB;
     const Row& pause = Find(rows, "paused (CPU s)");
     const double pausedPerSecond = pause.partory / pause.pausedWall;
 
@@ -285,8 +287,8 @@ int RunBench() {
         if (!row.engine) continue;
         const double added = row.partory / *row.engine - 1.0;
         std::printf("target: %s adds <= 10%% to the engine: %s (%+.1f%%: %.4f s vs %.4f s)\n",
-                    row.name.c_str(), added <= 0.10 ? "met" : "MISSED", added * 100,
-                    row.partory, *row.engine);
+                    row.name.c_str(), added <= 0.10 ? "met" : "MISSED", added * 100, row.partory,
+                    *row.engine);
         allMet = allMet && added <= 0.10;
     }
     for (const auto& row : rows) {
@@ -303,8 +305,9 @@ int RunBench() {
                 soakMet ? "met" : "MISSED", soakNote);
     allMet = allMet && soakMet;
     const bool paintMet = longPart.longestWithoutPaint <= 0.2;
-    std::printf("target: the window paints at least every 200 ms during a 10 s part: %s (%.0f ms)\n",
-                paintMet ? "met" : "MISSED", longPart.longestWithoutPaint * 1000);
+    std::printf(
+        "target: the window paints at least every 200 ms during a 10 s part: %s (%.0f ms)\n",
+        paintMet ? "met" : "MISSED", longPart.longestWithoutPaint * 1000);
     std::printf("target: a Pause clicked during that part takes effect before the next: %s (%s)\n",
                 longPart.pauseHeld ? "met" : "MISSED", longPart.note.c_str());
     allMet = allMet && paintMet && longPart.pauseHeld;

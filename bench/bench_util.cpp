@@ -59,7 +59,6 @@ Fd::~Fd() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-
 Fd OpenOrFail(const std::string& path, int flags) {
     int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0) Fail("cannot open " + path + ": " + Errno());
@@ -161,7 +160,8 @@ void SetAside(const std::string& path) {
             if (kind != FTW_F || !S_ISREG(info->st_mode) || info->st_size == 0) return 0;
             return ::truncate(entry, 0);
         };
-        if (::nftw(to.c_str(), empty, 32, FTW_PHYS) != 0) Fail("cannot empty " + to + ": " + Errno());
+        if (::nftw(to.c_str(), empty, 32, FTW_PHYS) != 0)
+            Fail("cannot empty " + to + ": " + Errno());
         return;
     }
     RemoveTree(path);  // a file system with no aside folder: a loop-mounted image
@@ -243,7 +243,6 @@ void CompareFiles(const std::string& a, const std::string& b, const std::string&
 }
 
 // ---- processes --------------------------------------------------------------------------
-
 
 double Seconds(const timeval& tv) {
     return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6;
@@ -373,7 +372,6 @@ ProcessResult RunCat(const std::vector<std::vector<std::string>>& batches,
 
 // ---- measuring --------------------------------------------------------------------------
 
-
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
@@ -440,7 +438,6 @@ Row Alternate(const std::string& name, int runs, const std::function<void()>& pr
     row.peerCpu = Median(peerCpu);
     return row;
 }
-
 
 std::int64_t Scaled(std::int64_t count, double scale, std::int64_t least) {
     return std::max<std::int64_t>(least, std::llround(static_cast<double>(count) * scale));

@@ -82,7 +82,7 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::vector<std::string>& args, const std::string& stdoutPath = {},
                          bool append = false);
 
-extern bool gVerbose;          // PARTORY_BENCH_VERBOSE=1: every run's times, the warm-up as run 0
+extern bool gVerbose;           // PARTORY_BENCH_VERBOSE=1: every run's times, the warm-up as run 0
 extern std::string gRssReport;  // where a Partory run reports its peak RSS
 
 // While one lives, Partory's runs report their peak RSS. Reading it costs a run about 30 us,
@@ -155,8 +155,7 @@ double Median(std::vector<double> values);
 void Prepared(const std::function<void()>& prepare);
 Row Alternate(const std::string& name, int runs, const std::function<void()>& preparePartory,
               const std::function<ProcessResult()>& partory,
-              const std::function<void()>& preparePeer,
-              const std::function<ProcessResult()>& peer);
+              const std::function<void()>& preparePeer, const std::function<ProcessResult()>& peer);
 
 // The two output paths of an Alternate row, traded between the tools every second pair, so
 // that each tool writes each path in both orders. The pages freed when a path is emptied are

@@ -168,11 +168,10 @@ std::vector<Row> SparseCases(const Config& config, const std::string& folder) {
     const double faster = split.seconds / divide.partory;
     divide.targets.push_back({"sparse divide >= 20 x faster than writing every zero (split)",
                               faster >= 20, std::to_string(static_cast<int>(faster)) + " x"});
-    divide.targets.push_back(
-        {"sparse divide's parts use <= the source's blocks + 1 MiB",
-         partsAllocated <= sourceAllocated + kMiB,
-         MiBText(static_cast<double>(partsAllocated)) + " vs " +
-             MiBText(static_cast<double>(sourceAllocated))});
+    divide.targets.push_back({"sparse divide's parts use <= the source's blocks + 1 MiB",
+                              partsAllocated <= sourceAllocated + kMiB,
+                              MiBText(static_cast<double>(partsAllocated)) + " vs " +
+                                  MiBText(static_cast<double>(sourceAllocated))});
     rows.push_back(std::move(divide));
 
     // The parts back into one file, against cp --sparse=auto of the source.
@@ -201,8 +200,8 @@ std::vector<Row> SparseCases(const Config& config, const std::string& folder) {
     const double ratio = *combine.peer / combine.partory;
     char figures[64];
     std::snprintf(figures, sizeof(figures), "%.2f x cp", ratio);
-    combine.targets.push_back({"sparse combine within 2 x the time of cp --sparse=auto",
-                               ratio >= 0.5, figures});
+    combine.targets.push_back(
+        {"sparse combine within 2 x the time of cp --sparse=auto", ratio >= 0.5, figures});
     combine.targets.push_back({"sparse combine uses no more blocks than cp",
                                outAllocated <= cpAllocated,
                                MiBText(static_cast<double>(outAllocated)) + " vs " +

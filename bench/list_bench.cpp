@@ -18,9 +18,9 @@
 #include <random>
 #include <vector>
 
+#include "bench_dialogs.h"
 #include "fonts.h"
 #include "unMain.h"
-#include "bench_dialogs.h"
 #include "user_dialogs.h"
 
 namespace {

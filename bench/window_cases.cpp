@@ -188,7 +188,9 @@ Row WindowDivideCase(const Config& config, const std::string& folder, const std:
     // runs keep one such spell out of the median.
     Row row = AlternateThree(
         name, 3 * config.runs, [&] { EmptyFolder(partoryDir); },
-        [&] { return RunWindowJob(folder, {"divide", source, partoryDir, kPartTemplate, bytes}); },
+        [&] {
+            return RunWindowJob(folder, {"divide", source, partoryDir, kPartTemplate, bytes});
+        },
         [&] {
             return RunWindowJob(folder,
                                 {"divide-engine", source, partoryDir, kPartTemplate, bytes});
@@ -217,8 +219,12 @@ Row WindowCombineCase(const Config& config, const std::string& folder, const std
     // much as the window's whole share: more runs keep the median steady.
     Row row = AlternateThree(
         name, 3 * config.runs, [&] { SetAside(partoryOut); },
-        [&] { return RunWindowJob(folder, {"combine", listFile, partoryOut}); },
-        [&] { return RunWindowJob(folder, {"combine-engine", listFile, partoryOut}); },
+        [&] {
+            return RunWindowJob(folder, {"combine", listFile, partoryOut});
+        },
+        [&] {
+            return RunWindowJob(folder, {"combine-engine", listFile, partoryOut});
+        },
         [&] { SetAside(catOut); }, [&] { return RunCat(batches, catOut); });
 
     SetAside(partoryOut);

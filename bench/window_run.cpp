@@ -24,33 +24,33 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QListWidget>
+#include <QProcess>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
-#include <functional>
 #include <cstdlib>
 #include <fstream>
-#include <thread>
+#include <functional>
 #include <string>
+#include <thread>
 
+#include "bench_dialogs.h"
 #include "event_pump.h"
 #include "faulty_file_layer.h"
 #include "fonts.h"
+#include "job_settings.h"
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
 #include "unMain.h"
-#include "bench_dialogs.h"
-#include "job_settings.h"
 #include "user_dialogs.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
@@ -164,7 +164,8 @@ double EngineJob(const std::string& mode, char** argv) {
                               partory::OsFileLayer());
     } else {
         partory::CombineSettings settings;
-        for (const QString& input : ReadList(argv[2])) settings.InputPaths.push_back(input.toStdString());
+        for (const QString& input : ReadList(argv[2]))
+            settings.InputPaths.push_back(input.toStdString());
         settings.OutputPath = argv[3];
         partory::RunCombineJob(settings, state, progress, pump, partory::OsFileLayer());
     }
@@ -192,7 +193,8 @@ class PaintTimes : public QObject {
 
   protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) at.push_back(static_cast<double>(clock.nsecsElapsed()) * 1e-9);
+        if (event->type() == QEvent::Paint)
+            at.push_back(static_cast<double>(clock.nsecsElapsed()) * 1e-9);
         return false;
     }
 };
@@ -204,10 +206,10 @@ bool ClickThroughX(QWidget* button) {
         return false;
     }
     const QPoint at = button->mapToGlobal(button->rect().center());
-    return QProcess::execute(QStringLiteral("xdotool"),
-                             {QStringLiteral("mousemove"), QString::number(at.x()),
-                              QString::number(at.y()), QStringLiteral("click"),
-                              QStringLiteral("1")}) == 0;
+    return QProcess::execute(
+               QStringLiteral("xdotool"),
+               {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                QStringLiteral("click"), QStringLiteral("1")}) == 0;
 }
 
 int LongPart(const QString& folder, double seconds) {
@@ -270,14 +272,15 @@ int LongPart(const QString& folder, double seconds) {
         last = at;
     }
     longest = std::max(longest, partEnd - last);
-    const char* pause = !clicked ? "not clicked (no X server or xdotool)"
-                        : pausedInPart ? "took effect inside the part"
-                        : pausedSeen < 3 ? "never took effect"
+    const char* pause = !clicked           ? "not clicked (no X server or xdotool)"
+                        : pausedInPart     ? "took effect inside the part"
+                        : pausedSeen < 3   ? "never took effect"
                         : part2WhilePaused ? "took effect after part 2 was begun"
                                            : "took effect before part 2";
     std::printf("long part: %.1f s, %zu paints, longest without a paint %.0f ms; Pause %s\n",
                 partEnd, paints.at.size(), longest * 1000, pause);
-    std::printf("%.6f %d\n", longest, clicked && !pausedInPart && pausedSeen >= 3 && !part2WhilePaused);
+    std::printf("%.6f %d\n", longest,
+                clicked && !pausedInPart && pausedSeen >= 3 && !part2WhilePaused);
     return 0;
 }
 
@@ -302,7 +305,8 @@ int Soak(const QString& folder, int jobs) {
     int descriptorsAt10 = 0;
     for (int job = 1; job <= jobs; ++job) {
         if (job % 2 == 1) {
-            window.fillDivide(source, parts, QStringLiteral("part[COUNTER]"), QStringLiteral("65536"));
+            window.fillDivide(source, parts, QStringLiteral("part[COUNTER]"),
+                              QStringLiteral("65536"));
         } else {
             window.fillCombine(inputs, combined);
         }
@@ -317,10 +321,11 @@ int Soak(const QString& folder, int jobs) {
     }
     const long rssAtEnd = ResidentKiB();
     const int descriptorsAtEnd = OpenDescriptors();
-    std::printf("soak: %d jobs; after job 10: %.1f MiB, %d descriptors; after job %d: %.1f MiB, "
-                "%d descriptors (%d after job 2)\n",
-                jobs, rssAt10 / 1024.0, descriptorsAt10, jobs, rssAtEnd / 1024.0,
-                descriptorsAtEnd, descriptorsAtStart);
+    std::printf(
+        "soak: %d jobs; after job 10: %.1f MiB, %d descriptors; after job %d: %.1f MiB, "
+        "%d descriptors (%d after job 2)\n",
+        jobs, rssAt10 / 1024.0, descriptorsAt10, jobs, rssAtEnd / 1024.0, descriptorsAtEnd,
+        descriptorsAtStart);
     std::printf("%ld %d %ld %d\n", rssAt10, descriptorsAt10, rssAtEnd, descriptorsAtEnd);
     QDir(folder).removeRecursively();
     if (descriptorsAtEnd != descriptorsAtStart) {
@@ -358,7 +363,8 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if (mode == "long-part" && argc == 4) return LongPart(argv[2], std::strtod(argv[3], nullptr));
-    if (mode == "soak" && argc == 4 && std::atoi(argv[3]) >= 10) return Soak(argv[2], std::atoi(argv[3]));
+    if (mode == "soak" && argc == 4 && std::atoi(argv[3]) >= 10)
+        return Soak(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr,
                  "usage: partory_window_run divide[-engine] <source> <folder> <template> <bytes>\n"
                  "       partory_window_run combine[-engine] <list file> <output>\n"

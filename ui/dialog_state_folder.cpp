@@ -63,7 +63,8 @@ void RemoveContents(int folder) {
 
 std::string MakePrivateFolderIn(const QString& parent) {
     if (parent.isEmpty() || !QFileInfo(parent).isDir()) return {};
-    std::string pattern = QDir(parent).absoluteFilePath(QStringLiteral("partory-XXXXXX")).toStdString();
+    std::string pattern =
+        QDir(parent).absoluteFilePath(QStringLiteral("partory-XXXXXX")).toStdString();
     // mkdtemp makes it readable and writable by this user only (0700).
     if (mkdtemp(pattern.data()) == nullptr) return {};
     return pattern;
@@ -101,12 +102,11 @@ void RemoveDialogStateFolder() {
     const MadeFolder made = *g_folder;
     delete g_folder;
     g_folder = nullptr;
-    const int folder =
-        open(made.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int folder = open(made.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0) return;
     struct stat status {};
-    const bool same = fstat(folder, &status) == 0 && status.st_dev == made.device &&
-                      status.st_ino == made.inode;
+    const bool same =
+        fstat(folder, &status) == 0 && status.st_dev == made.device && status.st_ino == made.inode;
     if (same) RemoveContents(folder);
     close(folder);
     if (same) rmdir(made.path.c_str());

@@ -30,7 +30,8 @@ void CloseAll(QWidget* window) {
         if (dialog == nullptr || !dialog->isVisible()) break;
         dialog->reject();
         // The dialog's loop ends when control goes back to it; a later pass closes the window.
-        QMetaObject::invokeMethod(qApp, [window] { CloseAll(window); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [window] { CloseAll(window); }, Qt::QueuedConnection);
         return;
     }
     if (window != nullptr) window->close();

@@ -47,8 +47,8 @@ QPixmap TransparentIcon(const QString& resource) {
 }  // namespace
 
 TfmAbout::TfmAbout(UserDialogs& dialogs, QWidget* owner)
-    : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint),
+    : QDialog(owner,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       dialogs_(dialogs) {
     InstallAccessibleWidgets();
     setObjectName(QStringLiteral("fmAbout"));

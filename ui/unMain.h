@@ -21,9 +21,9 @@
 #include <QString>
 #include <QWidget>
 
+#include "event_pump.h"
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
-#include "event_pump.h"
 #include "partory/run_control.h"
 #include "user_dialogs.h"
 #include "widgets/picture_strip.h"

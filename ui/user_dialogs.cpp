@@ -36,7 +36,8 @@ QString WithLineBreaks(QString text) {
 // screen's width, then cuts it: a long name without a blank is broken into lines short enough
 // for the box's usual width, so that all of it can be read.
 QString FitWithinScreen(const QString& text, const QMessageBox& box) {
-    const QScreen* screen = box.screen() != nullptr ? box.screen() : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        box.screen() != nullptr ? box.screen() : QGuiApplication::primaryScreen();
     const int screenWidth = screen != nullptr ? screen->availableGeometry().width() : 640;
     // Qt's own wrap width for a message box, less the icon and the margins beside the text.
     const int width = std::max(120, std::min(screenWidth / 2, 500) - 100);

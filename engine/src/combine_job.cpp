@@ -170,8 +170,8 @@ void RunCombineJob(const CombineSettings& settings, RunState& state, ProgressSin
             TakeCancelStep(state);
             break;
         }
-        if (!AppendInput(inputs[static_cast<std::size_t>(i - 1)], writer,
-                         outputStatus->identity, time, files, slices)) {
+        if (!AppendInput(inputs[static_cast<std::size_t>(i - 1)], writer, outputStatus->identity,
+                         time, files, slices)) {
             Fail(state, kCopyErrorText);
             break;
         }

@@ -93,8 +93,8 @@ class DivideJob {
             if (state_.CancelRequested) {
                 TakeCancelStep(state_);
             } else {
-                const std::int64_t copied = block_ ? WriteFromBlocks(size)
-                                                   : slices_.Copy(runs_, partWriter_, size);
+                const std::int64_t copied =
+                    block_ ? WriteFromBlocks(size) : slices_.Copy(runs_, partWriter_, size);
                 if (copied < 0) return false;
                 // A source that ends before the size it had at the start was read has been cut
                 // by someone else: the parts would miss its data, so that is a failed read.

@@ -27,7 +27,8 @@ PathKind KindFromMode(mode_t mode) {
 FileStatus FromStat(const struct stat& st) {
     FileStatus status;
     status.size = st.st_size;
-    status.identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    status.identity = {static_cast<std::uint64_t>(st.st_dev),
+                       static_cast<std::uint64_t>(st.st_ino)};
     status.kind = KindFromMode(st.st_mode);
     status.modifiedSeconds = st.st_mtim.tv_sec;
     status.linkCount = static_cast<std::uint64_t>(st.st_nlink);
@@ -57,14 +58,12 @@ int OpenRetrying(const std::string& pathText, int flags, mode_t mode = 0) {
 }
 
 class OsFiles final : public FileLayer {
-public:
+  public:
     FileHandle OpenReadWrite(const std::string& path) override {
         return OpenRetrying(path, O_RDWR);
     }
 
-    FileHandle OpenRead(const std::string& path) override {
-        return OpenRetrying(path, O_RDONLY);
-    }
+    FileHandle OpenRead(const std::string& path) override { return OpenRetrying(path, O_RDONLY); }
 
     FileHandle Create(const std::string& path, bool exclusive) override {
         int fd = OpenRetrying(path, O_RDWR | O_CREAT, 0666);
@@ -94,7 +93,9 @@ public:
     }
 
     std::int64_t Seek(FileHandle file, std::int64_t offset, SeekTo to) override {
-        const int whence = to == SeekTo::Offset ? SEEK_SET : to == SeekTo::Data ? SEEK_DATA : SEEK_HOLE;
+        const int whence = to == SeekTo::Offset ? SEEK_SET
+                           : to == SeekTo::Data ? SEEK_DATA
+                                                : SEEK_HOLE;
         const off_t at = ::lseek(file, static_cast<off_t>(offset), whence);
         if (at >= 0) return at;
         if (to == SeekTo::Data && errno == ENXIO) return kNoMoreData;
@@ -157,7 +158,8 @@ public:
         while (done < count) {
             // Large chunks, but bounded so a huge part never asks for more than ssize_t holds.
             std::int64_t chunk = std::min<std::int64_t>(count - done, std::int64_t{1} << 30);
-            ssize_t put = ::copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(chunk), 0);
+            ssize_t put =
+                ::copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(chunk), 0);
             if (put > 0) {
                 done += put;
                 continue;
@@ -172,8 +174,7 @@ public:
             return -1;
         }
         // Only a pair the kernel refused gets here: most jobs never need the buffer.
-        if (done < count && !buffer_)
-            buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+        if (done < count && !buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
         while (done < count) {
             std::int64_t want = std::min<std::int64_t>(count - done, kBufferSize);
             std::int64_t got = Read(from, buffer_.get(), want);
@@ -206,7 +207,7 @@ public:
         return systemPath && ::mkdir(systemPath, 0777) == 0;
     }
 
-private:
+  private:
     static constexpr std::int64_t kBufferSize = 128 * 1024;
     std::unique_ptr<char[]> buffer_;
 };

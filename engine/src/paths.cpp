@@ -15,7 +15,9 @@ bool EndsFolder(char c, PathSyntax syntax) {
     return syntax == PathSyntax::Windows ? (c == '\\' || c == ':') : c == '/';
 }
 
-char JoinSeparator(PathSyntax syntax) { return syntax == PathSyntax::Windows ? '\\' : '/'; }
+char JoinSeparator(PathSyntax syntax) {
+    return syntax == PathSyntax::Windows ? '\\' : '/';
+}
 
 static std::size_t LastFolderEnd(std::string_view path, PathSyntax syntax) {
     for (std::size_t i = path.size(); i > 0; --i) {

@@ -10,9 +10,13 @@ void ResetRunState(RunState& state) {
     state.Stopped = false;
 }
 
-void PauseJob(RunState& state) { state.Paused = true; }
+void PauseJob(RunState& state) {
+    state.Paused = true;
+}
 
-void ResumeJob(RunState& state) { state.Paused = false; }
+void ResumeJob(RunState& state) {
+    state.Paused = false;
+}
 
 void CancelJob(RunState& state) {
     state.Paused = false;

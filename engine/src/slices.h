@@ -4,9 +4,9 @@
 #include <chrono>
 #include <cstdint>
 
+#include "holes.h"
 #include "partory/file_layer.h"
 #include "partory/run_control.h"
-#include "holes.h"
 
 namespace partory {
 

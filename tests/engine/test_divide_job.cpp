@@ -381,8 +381,8 @@ struct ShrinkCase {
     const char* label;
     std::size_t sourceSize;
     double partKbytes;
-    std::int64_t endsAfter;                 // bytes readable before the early end of the file
-    std::vector<std::size_t> partSizes;     // what the parts hold afterwards
+    std::int64_t endsAfter;              // bytes readable before the early end of the file
+    std::vector<std::size_t> partSizes;  // what the parts hold afterwards
 };
 
 void PrintTo(const ShrinkCase& c, std::ostream* os) {
@@ -431,7 +431,8 @@ TEST_F(DivideJobTest, SourceThatGrowsIsDividedAtTheSizeItHadAtTheStart) {
     // Another program appends to the source while its first part is copied.
     bool grown = false;
     files.SetBeforeCopy([&](std::int64_t) {
-        if (!grown) std::ofstream(source, std::ios::binary | std::ios::app) << std::string(5000, 'x');
+        if (!grown)
+            std::ofstream(source, std::ios::binary | std::ios::app) << std::string(5000, 'x');
         grown = true;
     });
 

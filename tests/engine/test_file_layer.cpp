@@ -67,11 +67,20 @@ TEST_P(CreateNewOnDisk, GivesTheFileOrWhyNot) {
     TempDir dir;
     std::string path = dir / "new";
     switch (row.before) {
-        case Before::Nothing: break;
-        case Before::File: WriteFile(path, "old"); break;
-        case Before::Folder: ASSERT_EQ(::mkdir(path.c_str(), 0777), 0); break;
-        case Before::DanglingLink: ASSERT_EQ(::symlink("missing", path.c_str()), 0); break;
-        case Before::NoParentFolder: path = dir / "missing/new"; break;
+        case Before::Nothing:
+            break;
+        case Before::File:
+            WriteFile(path, "old");
+            break;
+        case Before::Folder:
+            ASSERT_EQ(::mkdir(path.c_str(), 0777), 0);
+            break;
+        case Before::DanglingLink:
+            ASSERT_EQ(::symlink("missing", path.c_str()), 0);
+            break;
+        case Before::NoParentFolder:
+            path = dir / "missing/new";
+            break;
     }
     ExpectNewFile(OsFileLayer(), path, row.outcome);
     if (row.before == Before::File) {
@@ -85,11 +94,19 @@ TEST_P(CreateNewInMemory, GivesTheFileOrWhyNot) {
     files.AddFolder("C:\\Data");
     std::string path = "C:\\Data\\new";
     switch (row.before) {
-        case Before::Nothing: break;
-        case Before::File: files.AddFile(path, "old"); break;
-        case Before::Folder: files.AddFolder(path); break;
-        case Before::DanglingLink: break;
-        case Before::NoParentFolder: path = "C:\\Data\\missing\\new"; break;
+        case Before::Nothing:
+            break;
+        case Before::File:
+            files.AddFile(path, "old");
+            break;
+        case Before::Folder:
+            files.AddFolder(path);
+            break;
+        case Before::DanglingLink:
+            break;
+        case Before::NoParentFolder:
+            path = "C:\\Data\\missing\\new";
+            break;
     }
     ExpectNewFile(files, path, row.outcome);
     if (row.before == Before::File) {

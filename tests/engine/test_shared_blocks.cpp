@@ -147,15 +147,13 @@ INSTANTIATE_TEST_SUITE_P(
         SliceRow{"SharedBlocksGoToTheLargestAtOnce", 256 * kKiB, 256 * kKiB, microseconds(20),
                  64 * kMiB},
         SliceRow{"TheLargestStays", 64 * kMiB, 64 * kMiB, microseconds(1), 64 * kMiB},
-        SliceRow{"FastCopyGrowsToWhatFits", 256 * kKiB, 256 * kKiB, microseconds(1000),
-                 4 * kMiB},
+        SliceRow{"FastCopyGrowsToWhatFits", 256 * kKiB, 256 * kKiB, microseconds(1000), 4 * kMiB},
         SliceRow{"DoubledJustFits", 4 * kMiB, 4 * kMiB, microseconds(12500), 8 * kMiB},
         SliceRow{"DoubledWouldNotFit", 4 * kMiB, 4 * kMiB, microseconds(12600), 4 * kMiB},
         SliceRow{"ShortTailGrowsNothing", kMiB, 500 * kKiB, microseconds(10), kMiB},
         SliceRow{"BetweenTheBoundsStays", 8 * kMiB, 8 * kMiB, microseconds(60000), 8 * kMiB},
         SliceRow{"SlowSliceHalves", kMiB, kMiB, microseconds(150000), 512 * kKiB},
-        SliceRow{"NeverBelowTheLeast", 256 * kKiB, 256 * kKiB, microseconds(5000000),
-                 256 * kKiB}),
+        SliceRow{"NeverBelowTheLeast", 256 * kKiB, 256 * kKiB, microseconds(5000000), 256 * kKiB}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(CopyOnWrite, SharedBlocks, ::testing::Values("xfs", "btrfs"),

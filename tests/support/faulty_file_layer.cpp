@@ -6,22 +6,38 @@ namespace partory::testing {
 
 const char* FileOpName(FileOp op) {
     switch (op) {
-        case FileOp::OpenReadWrite: return "OpenReadWrite";
-        case FileOp::OpenRead: return "OpenRead";
-        case FileOp::Create: return "Create";
-        case FileOp::CreateNew: return "CreateNew";
-        case FileOp::Truncate: return "Truncate";
-        case FileOp::SetLength: return "SetLength";
-        case FileOp::Seek: return "Seek";
-        case FileOp::Status: return "Status";
-        case FileOp::StatusOfPath: return "StatusOfPath";
-        case FileOp::Read: return "Read";
-        case FileOp::Write: return "Write";
-        case FileOp::Copy: return "Copy";
-        case FileOp::Close: return "Close";
-        case FileOp::SetModifiedTime: return "SetModifiedTime";
-        case FileOp::Delete: return "Delete";
-        case FileOp::CreateFolder: return "CreateFolder";
+        case FileOp::OpenReadWrite:
+            return "OpenReadWrite";
+        case FileOp::OpenRead:
+            return "OpenRead";
+        case FileOp::Create:
+            return "Create";
+        case FileOp::CreateNew:
+            return "CreateNew";
+        case FileOp::Truncate:
+            return "Truncate";
+        case FileOp::SetLength:
+            return "SetLength";
+        case FileOp::Seek:
+            return "Seek";
+        case FileOp::Status:
+            return "Status";
+        case FileOp::StatusOfPath:
+            return "StatusOfPath";
+        case FileOp::Read:
+            return "Read";
+        case FileOp::Write:
+            return "Write";
+        case FileOp::Copy:
+            return "Copy";
+        case FileOp::Close:
+            return "Close";
+        case FileOp::SetModifiedTime:
+            return "SetModifiedTime";
+        case FileOp::Delete:
+            return "Delete";
+        case FileOp::CreateFolder:
+            return "CreateFolder";
     }
     return "?";
 }
@@ -103,7 +119,8 @@ std::int64_t FaultyFileLayer::Read(FileHandle file, void* buffer, std::int64_t c
 
 bool FaultyFileLayer::Write(FileHandle file, const void* buffer, std::int64_t count) {
     if (ShouldFail(FileOp::Write)) {
-        if (bytesBeforeFailure_ > 0) real_.Write(file, buffer, std::min(count, bytesBeforeFailure_));
+        if (bytesBeforeFailure_ > 0)
+            real_.Write(file, buffer, std::min(count, bytesBeforeFailure_));
         return false;
     }
     return real_.Write(file, buffer, count);

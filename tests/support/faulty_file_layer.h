@@ -35,7 +35,7 @@ const char* FileOpName(FileOp op);
 // the OS would report it. A failed Close still closes the real file; a failed Copy or Write may
 // first pass on some bytes, as a disk that fills up in the middle of a part does.
 class FaultyFileLayer : public FileLayer {
-public:
+  public:
     explicit FaultyFileLayer(FileLayer& real = OsFileLayer()) : real_(real) {}
 
     // The n-th call (1-based) of any operation fails.
@@ -76,7 +76,7 @@ public:
     bool Delete(const std::string& path) override;
     bool CreateFolder(const std::string& path) override;
 
-private:
+  private:
     // Counts the call and tells whether it must fail.
     bool ShouldFail(FileOp op);
     FileHandle Track(FileHandle file);

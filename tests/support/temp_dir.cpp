@@ -43,7 +43,9 @@ std::string ReadFile(const std::string& path) {
     return content.str();
 }
 
-bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+bool Exists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
 
 std::string PatternBytes(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');

@@ -13,7 +13,7 @@ namespace partory::testing {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -22,7 +22,7 @@ public:
     const std::string& path() const { return path_; }
     std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -36,7 +36,7 @@ int OpenDescriptorCount();
 
 // Records every report of a job.
 class RecordingProgress : public ProgressSink {
-public:
+  public:
     void SetMaximum(std::int64_t maximum) override {
         maximum_ = maximum;
         calls.push_back("max " + std::to_string(maximum));
@@ -49,7 +49,7 @@ public:
     std::int64_t position() const { return position_; }
     std::vector<std::string> calls;
 
-private:
+  private:
     std::int64_t maximum_ = -1;
     std::int64_t position_ = -1;
 };
@@ -57,7 +57,7 @@ private:
 // Stands in for the window's event loop: runs `onPump` at each pump with its 1-based count,
 // so a test can press Pause, Continue or Cancel at a chosen point of a job.
 class ScriptedPump : public EventPump {
-public:
+  public:
     template <typename F>
     explicit ScriptedPump(F onPump) : onPump_(std::move(onPump)) {}
     ScriptedPump() = default;
@@ -75,7 +75,7 @@ public:
     int pumps = 0;
     int waits = 0;
 
-private:
+  private:
     std::function<void(int)> onPump_;
 };
 

@@ -9,8 +9,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QListWidget>
+#include <QProcess>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>

@@ -3,9 +3,9 @@
 // progress bar's value, the list's entries, and image buttons pressed through their accessible
 // press action or their keys.
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleActionInterface>
-#include <QAbstractButton>
 #include <QAccessibleValueInterface>
 #include <QDialog>
 #include <QSet>
@@ -89,7 +89,8 @@ bool NeedsName(QAccessible::Role role) {
 QString QualifiedName(QAccessibleInterface* iface) {
     QString name = iface->text(QAccessible::Name);
     for (QAccessibleInterface* up = iface->parent(); up != nullptr; up = up->parent()) {
-        if (NeedsName(up->role())) name = up->text(QAccessible::Name) + QStringLiteral(" / ") + name;
+        if (NeedsName(up->role()))
+            name = up->text(QAccessible::Name) + QStringLiteral(" / ") + name;
     }
     return name;
 }

@@ -5,10 +5,10 @@
 #include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -164,8 +164,9 @@ void TestDialogs::qtMessageBox() {
     QCOMPARE(QString(seenText).remove('\n'), QString(expectedText).remove('\n'));
     if (expectedText.size() < 100) QCOMPARE(seenText, expectedText);
     QVERIFY(boxInScreen);
-    QVERIFY2(widestRun >= 0 && widestRun <= labelWidth,
-             qPrintable(QString("a run of %1 pixels in a label of %2").arg(widestRun).arg(labelWidth)));
+    QVERIFY2(
+        widestRun >= 0 && widestRun <= labelWidth,
+        qPrintable(QString("a run of %1 pixels in a label of %2").arg(widestRun).arg(labelWidth)));
     QCOMPARE(seenFormat, Qt::PlainText);
     QCOMPARE(seenButtons, buttons);
     QCOMPARE(seenIcon, icon);
@@ -259,12 +260,21 @@ void TestDialogs::qtFolderDialog_data() {
     QTest::addColumn<QString>("field");  // inside a fresh folder; empty for an empty field
     QTest::addColumn<QString>("shown");  // likewise; "~" for the home folder
     QTest::addColumn<QString>("highlighted");
-    QTest::newRow("a folder: its parent, the folder highlighted") << "parts" << "." << "parts";
-    QTest::newRow("a trailing separator") << "parts/" << "." << "parts";
-    QTest::newRow("a folder inside") << "parts/inner" << "parts" << "inner";
-    QTest::newRow("a folder not made yet: the nearest that exists")
-        << "parts/new/deeper" << "parts" << "";
-    QTest::newRow("empty: the home folder") << "" << "~" << "";
+    QTest::newRow("a folder: its parent, the folder highlighted") << "parts"
+                                                                  << "."
+                                                                  << "parts";
+    QTest::newRow("a trailing separator") << "parts/"
+                                          << "."
+                                          << "parts";
+    QTest::newRow("a folder inside") << "parts/inner"
+                                     << "parts"
+                                     << "inner";
+    QTest::newRow("a folder not made yet: the nearest that exists") << "parts/new/deeper"
+                                                                    << "parts"
+                                                                    << "";
+    QTest::newRow("empty: the home folder") << ""
+                                            << "~"
+                                            << "";
 }
 
 void TestDialogs::qtFolderDialog() {
@@ -459,9 +469,9 @@ void TestDialogs::dialogsLeaveNothingBehind() {
             case Closed::Escape:
             case Closed::Return:
                 handled = true;
-                QTest::keyClick(QApplication::focusWidget() != nullptr ? QApplication::focusWidget()
-                                                                       : modal,
-                                closed == Closed::Escape ? Qt::Key_Escape : Qt::Key_Return);
+                QTest::keyClick(
+                    QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : modal,
+                    closed == Closed::Escape ? Qt::Key_Escape : Qt::Key_Return);
                 break;
             case Closed::Cancel:
                 if (auto* buttons = modal->findChild<QDialogButtonBox*>()) {
@@ -507,9 +517,9 @@ void TestDialogs::dialogsLeaveNothingBehind() {
     QTest::qWait(300);
     check();
     if (QTest::currentTestFailed()) return;
-    const bool changed = combine ? fm.list->count() + fm.edSaveCombined->text().size() > 0
-                                 : !fm.edFromFile->text().isEmpty() ||
-                                       !fm.edToFolder->text().isEmpty();
+    const bool changed = combine
+                             ? fm.list->count() + fm.edSaveCombined->text().size() > 0
+                             : !fm.edFromFile->text().isEmpty() || !fm.edToFolder->text().isEmpty();
     QCOMPARE(changed, taken);
 }
 
@@ -532,10 +542,10 @@ void TestDialogs::dialogStateStaysInThisRun() {
     // The dialog did keep its state, in this run's own place: a folder of this user's only.
     const QString folder = DialogStateFolder();
     QVERIFY(!folder.isEmpty());
-    QCOMPARE(QFileInfo(folder).permissions() & ~(QFile::ReadOwner | QFile::WriteOwner |
-                                                 QFile::ExeOwner | QFile::ReadUser |
-                                                 QFile::WriteUser | QFile::ExeUser),
-             QFile::Permissions());
+    QCOMPARE(
+        QFileInfo(folder).permissions() & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                            QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+        QFile::Permissions());
     const QString keptNow = QSettings(QSettings::UserScope, "QtProject").fileName();
     QVERIFY2(keptNow.startsWith(folder + "/"), qPrintable(keptNow));
     QTRY_VERIFY(QFileInfo::exists(keptNow));

@@ -421,12 +421,14 @@ class TestJobPages : public QObject {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("lines");
         QTest::addColumn<bool>("whole");  // every character shown, none elided
-        const QString name = QStringLiteral("source_") + QString(60, 'n') + QStringLiteral("_end.bin");
-        const QString huge = QStringLiteral("source_") + QString(300, 'n') + QStringLiteral("_end.bin");
-        const QString meeting =
-            QStringLiteral("Annual General Meeting of the Members of the Association, recorded in "
-                           "the Great Hall on the Second Day, with Questions and Answers from the "
-                           "Floor, Part One of Two (final edited version).mp4");
+        const QString name =
+            QStringLiteral("source_") + QString(60, 'n') + QStringLiteral("_end.bin");
+        const QString huge =
+            QStringLiteral("source_") + QString(300, 'n') + QStringLiteral("_end.bin");
+        const QString meeting = QStringLiteral(
+            "Annual General Meeting of the Members of the Association, recorded in "
+            "the Great Hall on the Second Day, with Questions and Answers from the "
+            "Floor, Part One of Two (final edited version).mp4");
         QString emoji;
         // A letter among them: where no font draws emoji they take no room, and the name must
         // still be too long.

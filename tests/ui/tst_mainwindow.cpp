@@ -3,8 +3,8 @@
 
 #include <QCheckBox>
 #include <QMouseEvent>
-#include <QStyleHints>
 #include <QScreen>
+#include <QStyleHints>
 #include <QtTest>
 
 #include "main_window_harness.h"
@@ -117,10 +117,14 @@ class TestMainWindow : public QObject {
     void labelsStandOnTheBaselineOfTheirFields_data() {
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("field");
-        QTest::newRow("source") << "Label6" << "edFromFile";
-        QTest::newRow("folder") << "Label12" << "edToFolder";
-        QTest::newRow("size") << "Label13" << "edDivideBytes";
-        QTest::newRow("output") << "Label11" << "edSaveCombined";
+        QTest::newRow("source") << "Label6"
+                                << "edFromFile";
+        QTest::newRow("folder") << "Label12"
+                                << "edToFolder";
+        QTest::newRow("size") << "Label13"
+                              << "edDivideBytes";
+        QTest::newRow("output") << "Label11"
+                                << "edSaveCombined";
     }
 
     void labelsStandOnTheBaselineOfTheirFields() {

@@ -2,8 +2,8 @@
 
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QStyleHints>
 #include <QPainter>
+#include <QStyleHints>
 
 namespace {
 constexpr int kDefaultInterval = 80;

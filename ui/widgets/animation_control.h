@@ -9,7 +9,7 @@
 // first frame. It only moves while the window processes events.
 class AnimationControl : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit AnimationControl(QWidget* parent = nullptr);
 
     // A new strip shows its first frame and, when running, keeps running from there; giving
@@ -27,17 +27,17 @@ public:
     bool isRunning() const;
     int currentFrame() const { return frame_; }
 
-signals:
+  signals:
     void doubleClicked();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     // Only a double-click whose first press was on this control too: the second press of a
     // double-click on a button that has just made way for the control is no double-click here.
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
-private:
+  private:
     void tick();
 
     QTimer timer_;

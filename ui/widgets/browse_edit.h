@@ -7,7 +7,7 @@
 // as a button it can press (accessibility.cpp).
 class BrowseButton : public QToolButton {
     Q_OBJECT
-public:
+  public:
     using QToolButton::QToolButton;
 };
 
@@ -16,21 +16,21 @@ public:
 // owner's handler opens it, so Ctrl+O and Ctrl+S can reach the same handler.
 class BrowseEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     enum class Kind { OpenFile, SaveFile, Folder };
 
     explicit BrowseEdit(Kind kind, QWidget* parent = nullptr);
     Kind kind() const { return kind_; }
     QToolButton* browseButton() const { return button_; }
 
-signals:
+  signals:
     void browseRequested();
 
-protected:
+  protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     Kind kind_;
     QToolButton* button_;
 };

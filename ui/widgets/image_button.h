@@ -15,7 +15,7 @@
 // through animateClick, and could move the focus).
 class ImageButton : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     enum class GlyphPlace { BeforeCaption, AfterCaption };
 
     explicit ImageButton(QWidget* parent = nullptr);
@@ -41,7 +41,7 @@ public:
 
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -49,7 +49,7 @@ protected:
     // The second press of a double-click does nothing: a double-click is one click.
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
-private:
+  private:
     PictureStrip faces_;
     QPixmap glyph_;
     GlyphPlace glyphPlace_ = GlyphPlace::BeforeCaption;

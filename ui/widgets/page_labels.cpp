@@ -23,8 +23,9 @@ int TextBaseline(const QLineEdit& edit) {
     QStyleOptionFrame panel;
     panel.initFrom(&edit);
     panel.rect = edit.rect();
-    panel.lineWidth =
-        edit.hasFrame() ? edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, &edit) : 0;
+    panel.lineWidth = edit.hasFrame()
+                          ? edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, &edit)
+                          : 0;
     panel.midLineWidth = 0;
     panel.state |= QStyle::State_Sunken;
     const QRect room = edit.style()

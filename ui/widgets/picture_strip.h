@@ -8,7 +8,7 @@ class QPainter;
 
 // A row of equal frames in one picture: button faces, animation frames, small icons.
 class PictureStrip {
-public:
+  public:
     PictureStrip() = default;
     PictureStrip(QPixmap picture, QSize frameSize);
     // Loads ":/pictures/<name>.png"; a null strip when the picture is missing.
@@ -23,7 +23,7 @@ public:
     // the strip, with no copy of the frame. Draws nothing outside 0..frameCount()-1.
     void draw(QPainter& painter, const QRect& target, int i) const;
 
-private:
+  private:
     // Frame i's place in the picture; an empty rectangle outside 0..frameCount()-1.
     QRect frameRect(int i) const;
 

@@ -63,7 +63,6 @@ class FirstShowCentring : public QObject {
     bool shown_ = false;
 };
 
-
 }  // namespace
 
 void KeepCentredOnFirstShow(QWidget* window) {

@@ -52,7 +52,7 @@ inline constexpr std::int64_t kNoMoreData = -2;
 // through. Tests hand in another to inject faults (full disk, failed read, failed close...).
 // Every call reports failure by its result and never throws.
 class FileLayer {
-public:
+  public:
     virtual ~FileLayer() = default;
 
     // An existing file, for reading and writing, shared (divide source).

@@ -18,7 +18,7 @@ struct RunState {
 // The window side's event loop, handed to a job when it starts. Handlers (Pause, Continue,
 // Cancel, About...) run only inside these calls.
 class EventPump {
-public:
+  public:
     virtual ~EventPump() = default;
     // Runs every pending window event once and returns; never blocks.
     virtual void PumpEvents() = 0;
@@ -33,7 +33,7 @@ public:
 
 // Where a job reports its progress: the number of units and the units done.
 class ProgressSink {
-public:
+  public:
     virtual ~ProgressSink() = default;
     virtual void SetMaximum(std::int64_t maximum) = 0;
     virtual void SetPosition(std::int64_t position) = 0;

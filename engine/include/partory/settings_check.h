@@ -13,7 +13,14 @@ namespace partory {
 enum class MessageKind { Information, Error };
 
 // The settings fields; each is held by one control of the pages.
-enum class SettingsField { None, SourceFile, DestinationFolder, NameTemplate, InputList, OutputFile };
+enum class SettingsField {
+    None,
+    SourceFile,
+    DestinationFolder,
+    NameTemplate,
+    InputList,
+    OutputFile
+};
 
 struct SettingsCheckResult {
     bool Passed = true;
