@@ -8,8 +8,8 @@
 
 namespace partory::testing {
 
-// A file system of the given type (xfs, btrfs) made in a sparse image file and mounted through
-// a loop device, for as long as this object lives; unmounting also frees the loop device.
+// A file system of the given type (xfs, btrfs, ext4) made in a sparse image file and mounted
+// through a loop device, for as long as this object lives; unmounting also frees the loop device.
 // Needs root, the type's mkfs and a free loop device.
 class LoopMount {
   public:
