@@ -370,6 +370,20 @@ ProcessResult RunCat(const std::vector<std::vector<std::string>>& batches,
     return total;
 }
 
+ProcessResult ThenSynced(const std::function<ProcessResult()>& run,
+                         const std::string& destination) {
+    ProcessResult result = run();
+    const ProcessResult sync = RunProcess({"sync", "-f", destination});
+    result.seconds += sync.seconds;
+    result.cpuSeconds += sync.cpuSeconds;
+    return result;
+}
+
+ProcessResult PeerRun(bool durable, const std::function<ProcessResult()>& run,
+                      const std::string& destination) {
+    return durable ? ThenSynced(run, destination) : run();
+}
+
 // ---- measuring --------------------------------------------------------------------------
 
 double Median(std::vector<double> values) {

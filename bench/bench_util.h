@@ -113,6 +113,13 @@ std::vector<std::vector<std::string>> CatBatches(const std::vector<std::string>&
 void WriteListFile(const std::string& path, const std::vector<std::string>& inputs);
 ProcessResult RunCat(const std::vector<std::vector<std::string>>& batches,
                      const std::string& output);
+// A peer's run followed by `sync -f destination`, one syncfs of the destination's file system:
+// the cheapest way for split, cat or cp to give the promise Partory's job gives, that its
+// results are on the medium when it ends. The two are timed together.
+ProcessResult ThenSynced(const std::function<ProcessResult()>& run, const std::string& destination);
+// ThenSynced when `durable`, else `run` alone.
+ProcessResult PeerRun(bool durable, const std::function<ProcessResult()>& run,
+                      const std::string& destination);
 
 // ---- measuring
 
@@ -136,6 +143,9 @@ struct Row {
     std::vector<Target> targets;
     // The row's own targets set its bar against the peer; the every-ratio target leaves it out.
     bool ownTargetsOnly = false;
+    // On a disk: Partory's job ends with its results on the medium, and the peer's time takes in
+    // a sync -f of its destination, so that both promise the same.
+    bool durable = false;
 };
 
 inline Row MakeRow(std::string name, double partory, std::optional<double> peer, long rssKiB = 0,
@@ -192,11 +202,12 @@ std::int64_t Scaled(std::int64_t count, double scale, std::int64_t least = 2);
 
 // ---- the cases
 
+// `durable`: on a disk, the peer's time takes in a sync -f of its output (Row::durable).
 Row DivideCase(const Config& config, const std::string& folder, const std::string& name,
                std::int64_t partBytes, std::int64_t partCount, const std::string& splitSize,
-               std::uint64_t seed);
+               std::uint64_t seed, bool durable);
 Row CombineCase(const Config& config, const std::string& folder, const std::string& name,
-                const std::vector<std::string>& inputs, const std::string& expected);
+                const std::vector<std::string>& inputs, const std::string& expected, bool durable);
 // A sparse source divided into five parts against split, and the parts combined back against
 // cp --sparse=auto of the source.
 std::vector<Row> SparseCases(const Config& config, const std::string& folder);
@@ -204,6 +215,11 @@ std::vector<Row> SparseCases(const Config& config, const std::string& folder);
 // `skipped` tells which could not run and why.
 std::vector<Row> CopyOnWriteCases(const Config& config, const std::string& folder,
                                   std::string& skipped);
+// A divide onto a slow stick (ext4 on a loop device over a FUSE file system that writes at
+// 8 MB/s) against dd conv=fsync of the same bytes, and the same divide through the window with
+// the longest time between its paints; `skipped` says why when the stick cannot be made.
+std::vector<Row> SlowStickCases(const Config& config, const std::string& folder,
+                                std::string& skipped);
 std::int64_t AllocatedBytes(const std::string& path);
 std::string MiBText(double bytes);
 Row PauseCase(const std::string& folder);

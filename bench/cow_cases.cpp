@@ -1,6 +1,7 @@
 // The copy-on-write cases: on an XFS and a btrfs image mounted through a loop device, the
 // kernel's copy shares the source's blocks with the parts and the combined file. Divide and
-// combine of 1 GiB in 64 MiB parts against split and cat, with the space each one adds.
+// combine of 1 GiB in 64 MiB parts against split and cat, with the space each one adds. As
+// Partory's job ends with its results on the medium, each peer's run takes in a sync -f.
 
 #include <algorithm>
 #include <cmath>
@@ -75,7 +76,10 @@ std::vector<Row> CasesOn(const Config& config, const std::string& type, LoopMoun
         },
         [&] { prepare(splitDivide, [&] { EmptyFolder(splitDir); }); },
         [&] {
-            return measured(splitDivide, [&] { return RunSplit(source, splitDir, "64M", suffix); });
+            return measured(splitDivide, [&] {
+                return ThenSynced([&] { return RunSplit(source, splitDir, "64M", suffix); },
+                                  splitDir);
+            });
         });
     CheckPartsAgainstSplit(divide.name, partoryDir, splitDir, parts, suffix);
     RemoveTree(splitDir);
@@ -84,6 +88,7 @@ std::vector<Row> CasesOn(const Config& config, const std::string& type, LoopMoun
                   MiBText(static_cast<double>(splitDivide.most));
     AddTargets(divide, label + " divide", ">= 10 x faster than split", 10, "split",
                partoryDivide.most);
+    divide.durable = true;
     rows.push_back(std::move(divide));
 
     std::vector<std::string> inputs;
@@ -105,7 +110,11 @@ std::vector<Row> CasesOn(const Config& config, const std::string& type, LoopMoun
                             [&] { return RunPartoryCombine(listFile, partoryOut); });
         },
         [&] { prepare(catCombine, [&] { RemoveTree(catOut); }); },
-        [&] { return measured(catCombine, [&] { return RunCat(batches, catOut); }); });
+        [&] {
+            return measured(catCombine, [&] {
+                return ThenSynced([&] { return RunCat(batches, catOut); }, catOut);
+            });
+        });
     CompareFiles(partoryOut, source, combine.name);
     CompareFiles(catOut, source, combine.name);
     combine.note = std::to_string(parts) + " inputs checked against the source; added " +
@@ -113,6 +122,7 @@ std::vector<Row> CasesOn(const Config& config, const std::string& type, LoopMoun
                    MiBText(static_cast<double>(catCombine.most));
     AddTargets(combine, label + " combine", "at least as fast as cat", 1, "cat",
                partoryCombine.most);
+    combine.durable = true;
     rows.push_back(std::move(combine));
     return rows;
 }

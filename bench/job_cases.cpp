@@ -27,7 +27,7 @@ namespace bench {
 // Cases 1 and 2: divide `partCount` parts' worth of random bytes, against split -b.
 Row DivideCase(const Config& config, const std::string& folder, const std::string& name,
                std::int64_t partBytes, std::int64_t partCount, const std::string& splitSize,
-               std::uint64_t seed) {
+               std::uint64_t seed, bool durable) {
     MakeFolder(folder);
     const std::string source = folder + "/source";
     const std::string partoryDir = folder + "/partory";
@@ -41,17 +41,22 @@ Row DivideCase(const Config& config, const std::string& folder, const std::strin
         name, config.runs, [&] { EmptyFolder(partoryDir); },
         [&] { return RunPartoryDivide(source, partoryDir, partBytes); },
         [&] { EmptyFolder(splitDir); },
-        [&] { return RunSplit(source, splitDir, splitSize, suffix); });
+        [&] {
+            return PeerRun(
+                durable, [&] { return RunSplit(source, splitDir, splitSize, suffix); }, splitDir);
+        });
 
     CheckPartsAgainstSplit(name, partoryDir, splitDir, partCount, suffix);
     SetAside(splitDir);
-    row.note = std::to_string(partCount) + " parts checked against split";
+    row.note = std::to_string(partCount) + " parts checked against split" +
+               (durable ? " (+ sync -f)" : "");
+    row.durable = durable;
     return row;
 }
 
 // Cases 3 and 4: combine `inputs` into one file, against cat of the same list.
 Row CombineCase(const Config& config, const std::string& folder, const std::string& name,
-                const std::vector<std::string>& inputs, const std::string& expected) {
+                const std::vector<std::string>& inputs, const std::string& expected, bool durable) {
     const std::string listFile = folder + "/list";
     TradedPaths outputs(folder + "/out.1", folder + "/out.2");
     WriteListFile(listFile, inputs);
@@ -60,14 +65,20 @@ Row CombineCase(const Config& config, const std::string& folder, const std::stri
     Row row = Alternate(
         name, config.runs, [&] { SetAside(outputs.NextPartory()); },
         [&] { return RunPartoryCombine(listFile, outputs.Partory()); },
-        [&] { SetAside(outputs.NextPeer()); }, [&] { return RunCat(batches, outputs.Peer()); });
+        [&] { SetAside(outputs.NextPeer()); },
+        [&] {
+            return PeerRun(
+                durable, [&] { return RunCat(batches, outputs.Peer()); }, outputs.Peer());
+        });
 
     CompareFiles(outputs.Partory(), outputs.Peer(), name);
     if (!expected.empty()) CompareFiles(outputs.Partory(), expected, name);
     SetAside(outputs.Partory());
     SetAside(outputs.Peer());
     row.note = std::to_string(inputs.size()) + " inputs checked against cat" +
-               (batches.size() > 1 ? " (" + std::to_string(batches.size()) + " cat calls)" : "");
+               (batches.size() > 1 ? " (" + std::to_string(batches.size()) + " cat calls)" : "") +
+               (durable ? " (+ sync -f)" : "");
+    row.durable = durable;
     return row;
 }
 
@@ -125,7 +136,8 @@ std::vector<Row> SparseCases(const Config& config, const std::string& folder) {
     }
     MakeFolder(splitDir);
     ::sync();
-    const ProcessResult split = RunSplit(source, splitDir, std::to_string(partBytes), 2);
+    const ProcessResult split = ThenSynced(
+        [&] { return RunSplit(source, splitDir, std::to_string(partBytes), 2); }, splitDir);
     RemoveTree(splitDir);
 
     if (EntryCount(partoryDir) != parts) {
@@ -165,6 +177,7 @@ std::vector<Row> SparseCases(const Config& config, const std::string& folder) {
                   MiBText(static_cast<double>(sourceAllocated)).c_str());
     Row divide = MakeRow("divide sparse", Median(times), split.seconds, rss, note);
     divide.partoryCpu = 0;
+    divide.durable = true;
     const double faster = split.seconds / divide.partory;
     divide.targets.push_back({"sparse divide >= 20 x faster than writing every zero (split)",
                               faster >= 20, std::to_string(static_cast<int>(faster)) + " x"});
@@ -189,14 +202,18 @@ std::vector<Row> SparseCases(const Config& config, const std::string& folder) {
         },
         [&] { RemoveTree(cpOut); },
         [&] {
-            const ProcessResult result = RunProcess({"cp", "--sparse=auto", source, cpOut});
+            const ProcessResult result = ThenSynced(
+                [&] {
+                    return RunProcess({"cp", "--sparse=auto", source, cpOut});
+                },
+                cpOut);
             cpAllocated = AllocatedBytes(cpOut);
             return result;
         });
     CompareFiles(partoryOut, source, "combine sparse");
     combine.note = "5 parts checked against the source; output uses " +
                    MiBText(static_cast<double>(outAllocated)) + ", cp's " +
-                   MiBText(static_cast<double>(cpAllocated)) + "; peer: cp --sparse=auto";
+                   MiBText(static_cast<double>(cpAllocated)) + "; peer: cp --sparse=auto + sync -f";
     const double ratio = *combine.peer / combine.partory;
     char figures[64];
     std::snprintf(figures, sizeof(figures), "%.2f x cp", ratio);
@@ -207,6 +224,7 @@ std::vector<Row> SparseCases(const Config& config, const std::string& folder) {
                                MiBText(static_cast<double>(outAllocated)) + " vs " +
                                    MiBText(static_cast<double>(cpAllocated))});
     combine.ownTargetsOnly = true;
+    combine.durable = true;
     rows.push_back(std::move(combine));
     RemoveTree(folder);
     return rows;

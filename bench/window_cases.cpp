@@ -172,7 +172,7 @@ Row AlternateThree(const std::string& name, int runs, const std::function<void()
 }  // namespace
 
 Row WindowDivideCase(const Config& config, const std::string& folder, const std::string& name,
-                     std::int64_t partBytes, std::int64_t partCount) {
+                     std::int64_t partBytes, std::int64_t partCount, bool durable) {
     MakeFolder(folder);
     const std::string source = folder + "/source";
     const std::string partoryDir = folder + "/partory";
@@ -195,7 +195,11 @@ Row WindowDivideCase(const Config& config, const std::string& folder, const std:
             return RunWindowJob(folder,
                                 {"divide-engine", source, partoryDir, kPartTemplate, bytes});
         },
-        [&] { EmptyFolder(splitDir); }, [&] { return RunSplit(source, splitDir, bytes, suffix); });
+        [&] { EmptyFolder(splitDir); },
+        [&] {
+            return PeerRun(
+                durable, [&] { return RunSplit(source, splitDir, bytes, suffix); }, splitDir);
+        });
 
     // The last run in that folder may have been the engine's: once more through the window,
     // and check what it wrote.
@@ -203,12 +207,14 @@ Row WindowDivideCase(const Config& config, const std::string& folder, const std:
     RunWindowJob(folder, {"divide", source, partoryDir, kPartTemplate, bytes});
     CheckPartsAgainstSplit(name, partoryDir, splitDir, partCount, suffix);
     SetAside(folder);
-    row.note = std::to_string(partCount) + " parts checked against split";
+    row.note = std::to_string(partCount) + " parts checked against split" +
+               (durable ? " (+ sync -f)" : "");
+    row.durable = durable;
     return row;
 }
 
 Row WindowCombineCase(const Config& config, const std::string& folder, const std::string& name,
-                      const std::vector<std::string>& inputs) {
+                      const std::vector<std::string>& inputs, bool durable) {
     const std::string listFile = folder + "/list";
     const std::string partoryOut = folder + "/partory.out";
     const std::string catOut = folder + "/cat.out";
@@ -225,14 +231,20 @@ Row WindowCombineCase(const Config& config, const std::string& folder, const std
         [&] {
             return RunWindowJob(folder, {"combine-engine", listFile, partoryOut});
         },
-        [&] { SetAside(catOut); }, [&] { return RunCat(batches, catOut); });
+        [&] { SetAside(catOut); },
+        [&] {
+            return PeerRun(
+                durable, [&] { return RunCat(batches, catOut); }, catOut);
+        });
 
     SetAside(partoryOut);
     RunWindowJob(folder, {"combine", listFile, partoryOut});
     CompareFiles(partoryOut, catOut, name);
     SetAside(partoryOut);
     SetAside(catOut);
-    row.note = std::to_string(inputs.size()) + " inputs checked against cat";
+    row.note = std::to_string(inputs.size()) + " inputs checked against cat" +
+               (durable ? " (+ sync -f)" : "");
+    row.durable = durable;
     return row;
 }
 

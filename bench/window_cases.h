@@ -25,12 +25,15 @@ class WindowSystem {
     std::string runtimeDir_;
 };
 
-// A divide from the window's "Start" (source of partCount parts), against split and the engine.
+// A divide from the window's "Start" (source of partCount parts), against split and the engine;
+// `durable` as for DivideCase.
 Row WindowDivideCase(const Config& config, const std::string& folder, const std::string& name,
-                     std::int64_t partBytes, std::int64_t partCount);
+                     std::int64_t partBytes, std::int64_t partCount, bool durable);
 // A combine from the window's "Start" of `inputs` (in `folder`), against cat and the engine.
 Row WindowCombineCase(const Config& config, const std::string& folder, const std::string& name,
-                      const std::vector<std::string>& inputs);
+                      const std::vector<std::string>& inputs, bool durable);
+// One run of partory_window_run with `args`; the seconds are those it printed first.
+ProcessResult RunWindowJob(const std::string& scratch, const std::vector<std::string>& args);
 
 struct SoakResult {
     int jobs = 0;

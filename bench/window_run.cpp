@@ -3,14 +3,16 @@
 //
 //     partory_window_run divide <source> <folder> <template> <part bytes>
 //     partory_window_run divide-engine <source> <folder> <template> <part bytes>
+//     partory_window_run divide-paints <source> <folder> <template> <part bytes>
 //     partory_window_run combine <list file> <output>
 //     partory_window_run combine-engine <list file> <output>
 //     partory_window_run soak <scratch folder> <jobs>
 //     partory_window_run long-part <scratch folder> <seconds>
 //
 // A job prints the seconds from the click on "Start" to the completion page (the -engine forms:
-// the same job without a window, through the engine alone). The soak runs divides and combines
-// in turn with "Start over" between them, and prints the resident memory and the open
+// the same job without a window, through the engine alone; divide-paints also the longest time
+// without a paint from the click to the completion page, and the paints). The soak runs divides and
+// combines in turn with "Start over" between them, and prints the resident memory and the open
 // descriptors after job 10 and after the last; it fails when a descriptor stayed open. The long
 // part divides a file whose first part takes <seconds> to copy (the copy made slow through the
 // file layer), clicks Pause during it (on X, with xdotool), and prints the longest time without
@@ -284,6 +286,27 @@ int LongPart(const QString& folder, double seconds) {
     return 0;
 }
 
+// A divide from "Start" with every paint of the window noted, from the click until the handler
+// has shown the outcome: a flush that held the window shows as a gap.
+int DividePaints(char** argv) {
+    Window window;
+    window.fillDivide(argv[2], argv[3], argv[4], argv[5]);
+    PaintTimes paints;
+    paints.clock.start();
+    qApp->installEventFilter(&paints);
+    const double seconds = window.start();
+    const double end = static_cast<double>(paints.clock.nsecsElapsed()) * 1e-9;
+    qApp->removeEventFilter(&paints);
+    double longest = 0, last = 0;
+    for (double at : paints.at) {
+        longest = std::max(longest, at - last);
+        last = at;
+    }
+    longest = std::max(longest, end - last);
+    std::printf("%.6f %.6f %zu\n", seconds, longest, paints.at.size());
+    return 0;
+}
+
 // Divides a 1 MiB file into 16 parts and combines them back, in turn, `jobs` jobs in all.
 int Soak(const QString& folder, int jobs) {
     const QString source = folder + QStringLiteral("/source");
@@ -362,11 +385,13 @@ int main(int argc, char* argv[]) {
         std::printf("%.6f\n", window.start());
         return 0;
     }
+    if (mode == "divide-paints" && argc == 6) return DividePaints(argv);
     if (mode == "long-part" && argc == 4) return LongPart(argv[2], std::strtod(argv[3], nullptr));
     if (mode == "soak" && argc == 4 && std::atoi(argv[3]) >= 10)
         return Soak(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr,
-                 "usage: partory_window_run divide[-engine] <source> <folder> <template> <bytes>\n"
+                 "usage: partory_window_run divide[-engine|-paints] <source> <folder> <template> "
+                 "<bytes>\n"
                  "       partory_window_run combine[-engine] <list file> <output>\n"
                  "       partory_window_run soak <scratch folder> <jobs>\n"
                  "       partory_window_run long-part <scratch folder> <seconds>\n");
