@@ -160,9 +160,12 @@ void RunCombineJob(const CombineSettings& settings, RunState& state, ProgressSin
     progress.SetPosition(0);
 
     OutputTime time;
-    SliceCopier slices(files, pump);
+    const bool outputIsFile = outputStatus->kind == PathKind::File;
+    Durability durability(files);
+    if (outputIsFile) durability.Begin(output.get(), /*manyFiles=*/false);
+    SliceCopier slices(files, pump, durability);
     HoleWriter writer(files);
-    writer.Start(output.get(), 0, outputStatus->kind == PathKind::File);
+    writer.Start(output.get(), 0, outputIsFile);
 
     for (std::int64_t i = 1; i <= count; ++i) {
         WaitWhilePaused(state, pump);
@@ -181,6 +184,8 @@ void RunCombineJob(const CombineSettings& settings, RunState& state, ProgressSin
     }
 
     time.Apply(files, output.get());
+    // Appended is not done: the output, its time with it, counts only once it is on the medium.
+    if (state.Succeeded && !durability.FlushFile(output.get())) Fail(state, kCopyErrorText);
     // A close that fails may have lost buffered data: the output cannot be called complete.
     if (!output.Close() && state.Succeeded) {
         Fail(state, kCopyErrorText);

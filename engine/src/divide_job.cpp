@@ -48,7 +48,8 @@ class DivideJob {
           progress_(progress),
           pump_(pump),
           files_(files),
-          slices_(files, pump),
+          durability_(files),
+          slices_(files, pump, durability_),
           runs_(files),
           partWriter_(files) {}
 
@@ -87,6 +88,9 @@ class DivideJob {
                 JoinPath(settings_.DestinationFolder, MakePartName(settings_.NameTemplate, p));
             if (!OpenPart(path, source->identity)) return false;
             partWriter_.Start(part_, 0, partIsFile_);
+            // The first part that is a file tells how the parts reach the medium.
+            if (partIsFile_ && !durability_.begun() && !durability_.Begin(part_, true))
+                return false;
 
             // CancelRequested changes only inside pumps, and none runs within a part, so one
             // test before the part's first block sees what a test before every block would.
@@ -99,6 +103,7 @@ class DivideJob {
                 // A source that ends before the size it had at the start was read has been cut
                 // by someone else: the parts would miss its data, so that is a failed read.
                 if (copied < std::min(size, n - (p - 1) * size)) return false;
+                if (partIsFile_ && !durability_.Finished(part_, copied)) return false;
             }
 
             const FileHandle part = part_;
@@ -109,6 +114,8 @@ class DivideJob {
             if (state_.Stopped) break;
         }
 
+        // Written is not done: the parts count only once they are on the medium.
+        if (!state_.Stopped && !durability_.Finish()) return false;
         const FileHandle sourceFile = source_;
         source_ = kNoFile;
         if (!files_.Close(sourceFile)) return false;
@@ -191,6 +198,7 @@ class DivideJob {
     ProgressSink& progress_;
     EventPump& pump_;
     FileLayer& files_;
+    Durability durability_;
     SliceCopier slices_;
     SourceRuns runs_;
     HoleWriter partWriter_;

@@ -48,20 +48,37 @@ bool SourceRuns::FindRun() {
 }
 
 bool HoleWriter::Skip(std::int64_t count) {
-    if (keepsHoles_) {
+    if (!keepsHoles_) {
+        if (!WriteZeros(count)) return false;
         at_ += count;
-        inHole_ = inHole_ || count > 0;
-        behind_ = behind_ || count > 0;
         return true;
     }
+    if (!inHole_) holeFrom_ = at_;
+    at_ += count;
+    inHole_ = inHole_ || count > 0;
+    behind_ = behind_ || count > 0;
+    return true;
+}
+
+bool HoleWriter::WriteZeros(std::int64_t count) {
     static const char zeros[64 * 1024] = {};
     while (count > 0) {
         const std::int64_t now = std::min<std::int64_t>(count, sizeof zeros);
         if (!files_.Write(file_, zeros, now)) return false;
-        at_ += now;
         count -= now;
     }
     return true;
+}
+
+bool HoleWriter::Finish() {
+    if (!inHole_) return true;
+    inHole_ = false;
+    if (files_.SetLength(file_, at_)) return Ready();
+    // Some file systems (FAT behind FUSE) refuse to lengthen a file: the hole's zeros are
+    // written instead, and only a failure of that is an error.
+    behind_ = false;
+    return files_.Seek(file_, holeFrom_, SeekTo::Offset) == holeFrom_ &&
+           WriteZeros(at_ - holeFrom_);
 }
 
 bool SourceRuns::Ready() {

@@ -58,6 +58,7 @@ class HoleWriter {
     void Start(FileHandle file, std::int64_t offset, bool keepsHoles) {
         file_ = file;
         at_ = offset;
+        holeFrom_ = offset;
         inHole_ = false;
         behind_ = false;
         keepsHoles_ = keepsHoles;
@@ -68,6 +69,8 @@ class HoleWriter {
 
     // `count` bytes of a hole.
     bool Skip(std::int64_t count);
+    // Writes the zeros of `count` bytes from the file's position.
+    bool WriteZeros(std::int64_t count);
     // Before writing at the current offset.
     bool Ready() {
         if (!behind_) return true;
@@ -79,19 +82,15 @@ class HoleWriter {
         inHole_ = inHole_ && count == 0;
     }
     // After the last bytes: a file that ends in a hole is given its length.
-    bool Finish() {
-        if (!inHole_) return true;
-        inHole_ = false;
-        if (!files_.SetLength(file_, at_)) return false;
-        return Ready();
-    }
+    bool Finish();
 
   private:
     FileLayer& files_;
     FileHandle file_ = kNoFile;
     std::int64_t at_ = 0;
-    bool inHole_ = false;  // the last bytes were a hole
-    bool behind_ = false;  // the file's position has not followed the hole yet
+    std::int64_t holeFrom_ = 0;  // where the hole the last bytes are began
+    bool inHole_ = false;        // the last bytes were a hole
+    bool behind_ = false;        // the file's position has not followed the hole yet
     bool keepsHoles_ = true;
 };
 

@@ -1,6 +1,8 @@
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -55,6 +57,34 @@ int OpenRetrying(const std::string& pathText, int flags, mode_t mode = 0) {
         fd = ::open(path, flags | O_CLOEXEC | O_NONBLOCK, mode);
     } while (fd < 0 && errno == EINTR);
     return fd;
+}
+
+// File systems whose syncfs writes out every file and, since Linux 5.8, reports the write-back
+// errors of any of them. The others are flushed file by file: a FUSE or network file system may
+// learn of a failed write only when a file is flushed, and tells only that file.
+WriteBack WriteBackOfType(decltype(statfs::f_type) type) {
+    switch (type) {
+        case TMPFS_MAGIC:
+        case RAMFS_MAGIC:
+            return WriteBack::None;
+        case EXT4_SUPER_MAGIC:  // ext2 and ext3 as well
+        case XFS_SUPER_MAGIC:
+        case BTRFS_SUPER_MAGIC:
+        case F2FS_SUPER_MAGIC:
+        case MSDOS_SUPER_MAGIC:  // vfat
+        case EXFAT_SUPER_MAGIC:
+            return WriteBack::FileSystem;
+        default:
+            return WriteBack::EachFile;
+    }
+}
+
+int RetryingInterrupted(int (*call)(int), int file) {
+    int result;
+    do {
+        result = call(file);
+    } while (result != 0 && errno == EINTR);
+    return result;
 }
 
 class OsFiles final : public FileLayer {
@@ -187,6 +217,33 @@ class OsFiles final : public FileLayer {
     }
 
     bool Close(FileHandle file) override { return ::close(file) == 0; }
+
+    FileHandle Duplicate(FileHandle file) override { return ::fcntl(file, F_DUPFD_CLOEXEC, 0); }
+
+    WriteBack WriteBackOf(FileHandle file) override {
+        struct statfs fs;
+        if (::fstatfs(file, &fs) != 0) return WriteBack::EachFile;
+        return WriteBackOfType(fs.f_type);
+    }
+
+    bool WriteOut(FileHandle file, std::int64_t offset, std::int64_t count, bool wait) override {
+        const unsigned flags =
+            wait ? SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER
+                 : SYNC_FILE_RANGE_WRITE;
+        int result;
+        do {
+            result = ::sync_file_range(file, static_cast<off64_t>(offset),
+                                       static_cast<off64_t>(count), flags);
+        } while (result != 0 && errno == EINTR);
+        // Only a hint where the kernel cannot do it; the flush at the end still tells.
+        return result == 0 || errno == ESPIPE || errno == EINVAL || errno == ENOSYS;
+    }
+
+    bool Flush(FileHandle file) override { return RetryingInterrupted(::fsync, file) == 0; }
+
+    bool FlushFileSystem(FileHandle file) override {
+        return RetryingInterrupted(::syncfs, file) == 0;
+    }
 
     bool SetModifiedTime(FileHandle file, std::int64_t secondsSinceEpoch) override {
         struct timespec times[2];

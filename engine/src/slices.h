@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 
+#include "durability.h"
 #include "holes.h"
 #include "partory/file_layer.h"
 #include "partory/run_control.h"
@@ -33,11 +34,12 @@ inline std::int64_t NextSlice(std::int64_t slice, std::int64_t copied,
 }
 
 // Copies long parts or inputs in slices, so that the window can paint between them
-// (EventPump::KeepAlive). The slice follows the disk's speed over the job (NextSlice), from
-// 256 KiB to 64 MiB.
+// (EventPump::KeepAlive). Each slice is handed on to be written out, and the slice follows the
+// speed at which the device takes it over the job (NextSlice), from 256 KiB to 64 MiB.
 class SliceCopier {
   public:
-    SliceCopier(FileLayer& files, EventPump& pump) : files_(files), pump_(pump) {}
+    SliceCopier(FileLayer& files, EventPump& pump, Durability& durability)
+        : files_(files), pump_(pump), durability_(durability) {}
 
     // Copies `count` bytes from the source's offset to the writer's, passing over the source's
     // holes and leaving holes there. The bytes copied (fewer than count only when the source
@@ -55,7 +57,7 @@ class SliceCopier {
                 continue;
             }
             if (!from.Ready() || !to.Ready()) return -1;
-            const std::int64_t got = CopyData(from.file(), to.file(), run, done > 0);
+            const std::int64_t got = CopyData(from.file(), to, run, done > 0);
             if (got < 0) return -1;
             from.Passed(got);
             to.Wrote(got);
@@ -67,15 +69,17 @@ class SliceCopier {
 
   private:
     // Data only, slice by slice, the window kept alive between slices.
-    std::int64_t CopyData(FileHandle from, FileHandle to, std::int64_t count, bool afterOthers) {
+    std::int64_t CopyData(FileHandle from, const HoleWriter& to, std::int64_t count,
+                          bool afterOthers) {
         using Clock = std::chrono::steady_clock;
+        const std::int64_t at = to.offset();
         std::int64_t done = 0;
         while (done < count) {
             if (done > 0 || afterOthers) pump_.KeepAlive();
             const std::int64_t want = std::min(slice_, count - done);
             const auto start = Clock::now();
-            const std::int64_t got = files_.Copy(from, to, want);
-            if (got < 0) return -1;
+            const std::int64_t got = files_.Copy(from, to.file(), want);
+            if (got < 0 || !durability_.Wrote(to.file(), at + done, got)) return -1;
             done += got;
             if (got < want) break;
             slice_ = NextSlice(slice_, got, Clock::now() - start);
@@ -85,6 +89,7 @@ class SliceCopier {
 
     FileLayer& files_;
     EventPump& pump_;
+    Durability& durability_;
     std::int64_t slice_ = kLeastSlice;  // a slow disk shows itself before the window seems frozen
 };
 

@@ -45,9 +45,12 @@ inline const char* CopyPathName(CopyPath path) {
     return path == CopyPath::Kernel ? "kernel copy" : "read and write";
 }
 
-// The job's layer: the faulty one, seen directly or through read-and-write copying.
+// The job's layer: the faulty one, seen directly or through read-and-write copying. Each copy
+// path flushes as one kind of file system does, so that both kinds of flush fail in turn.
 struct Layers {
-    explicit Layers(CopyPath path) : readWrite(faulty), path(path) {}
+    explicit Layers(CopyPath path) : readWrite(faulty), path(path) {
+        faulty.SetWriteBack(path == CopyPath::Kernel ? WriteBack::FileSystem : WriteBack::EachFile);
+    }
     FileLayer& job() {
         return path == CopyPath::Kernel ? static_cast<FileLayer&>(faulty) : readWrite;
     }

@@ -90,12 +90,15 @@ void CheckCombineRun(CombineRun& run, const Layers& layers, const FiredFault& fa
     const auto& log = faulty.log();
     // Faults the job may pass over: a time that cannot be set; the close of an input it only
     // read, whose bytes have all arrived; an identity test of an input when the output is
-    // none of them.
+    // none of them; a length the file system will not set, whose zeros are written instead.
+    // The output's flush and close come after every input.
     const bool outputClose =
-        fault.fired && fault.op == FileOp::Close && fault.index + 1 == log.size();
+        fault.fired &&
+        ((fault.op == FileOp::Close && fault.index + 1 == log.size()) || fault.op == FileOp::Flush);
     const bool ignorable =
-        fault.fired && (fault.op == FileOp::SetModifiedTime || fault.op == FileOp::StatusOfPath ||
-                        (fault.op == FileOp::Close && !outputClose));
+        fault.fired &&
+        (fault.op == FileOp::SetModifiedTime || fault.op == FileOp::StatusOfPath ||
+         fault.op == FileOp::SetLength || (fault.op == FileOp::Close && !outputClose));
     if (!fault.fired || ignorable) {
         EXPECT_TRUE(run.state.Succeeded) << context;
         EXPECT_FALSE(run.state.Stopped) << context;
@@ -220,6 +223,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OpRow{FileOp::Write, 109, CopyPath::ReadWrite, 3},
                       OpRow{FileOp::SetModifiedTime, 1, CopyPath::Kernel, 4},
                       OpRow{FileOp::Close, 1, CopyPath::Kernel, 4},  // input 1
+                      OpRow{FileOp::Flush, 1, CopyPath::Kernel, 4},  // the output, at the end
                       OpRow{FileOp::Close, 5, CopyPath::Kernel, 4}   // the output
                       ),
     OpRowTestName);

@@ -84,7 +84,8 @@ void CheckDivideRun(DivideRun& run, const Layers& layers, const FiredFault& faul
     EXPECT_TRUE(SameBytes(ReadFile(run.neighbour), "neighbour")) << context;
     EXPECT_FALSE(run.state.Stopped) << context;
 
-    if (!fault.fired) {
+    // A length the file system will not set: the zeros of the part's last hole are written.
+    if (!fault.fired || fault.op == FileOp::SetLength) {
         EXPECT_TRUE(run.state.Succeeded) << context;
         EXPECT_EQ(run.state.ResultText, "3 file(s) sucessfully created!") << context;
         for (int p = 1; p <= kDivideParts; ++p)
@@ -99,8 +100,9 @@ void CheckDivideRun(DivideRun& run, const Layers& layers, const FiredFault& faul
 
     // The part being worked on when the fault fired: each part begins with one CreateNew.
     const int failing = std::max(1, CountBefore(faulty.log(), fault.index + 1, FileOp::CreateNew));
-    const bool afterLastPart = CountBefore(faulty.log(), fault.index, FileOp::Close) ==
-                               kDivideParts;  // the source's own close
+    // The flush of every part, the source's close and that of the flush's handle.
+    const bool afterLastPart =
+        CountBefore(faulty.log(), fault.index, FileOp::Close) >= kDivideParts;
     const int complete = afterLastPart ? kDivideParts : failing - 1;
     for (int p = 1; p <= complete; ++p) {
         EXPECT_TRUE(SameBytes(ReadFile(run.Part(p)), run.Expected(p))) << context << ": part " << p;
@@ -143,8 +145,9 @@ INSTANTIATE_TEST_SUITE_P(BothCopyPaths, DivideFaultSweep,
                          ::testing::Values(CopyPath::Kernel, CopyPath::ReadWrite));
 
 // Seeks past holes and lengths set at the end fail in turn as well.
+// With `waitsForParts`, parts are long enough for the job to wait for each one's write-back.
 template <typename Run>
-void SweepSparseDivide(CopyPath path) {
+void SweepSparseDivide(CopyPath path, bool waitsForParts) {
     {
         Run run;
         Layers layers(path);
@@ -152,6 +155,8 @@ void SweepSparseDivide(CopyPath path) {
         ASSERT_TRUE(run.state.Succeeded) << run.state.ResultText;
         ASSERT_GT(layers.faulty.callCount(FileOp::Seek), 0) << "the source's holes went unseen";
         ASSERT_GT(layers.faulty.callCount(FileOp::SetLength), 0);
+        if (waitsForParts)
+            ASSERT_GT(layers.faulty.callCount(FileOp::WriteOut), 0) << "parts not waited for";
     }
     const int runs = SweepEveryNthOperation<Run>(
         path, 300,
@@ -167,11 +172,28 @@ void SweepSparseDivide(CopyPath path) {
 }
 
 TEST_P(DivideFaultSweep, SparseSourceSmallPartsEveryNthOperationFails) {
-    SweepSparseDivide<SparseSmallPartsRun>(GetParam());
+    SweepSparseDivide<SparseSmallPartsRun>(GetParam(), false);
 }
 
 TEST_P(DivideFaultSweep, SparseSourceLargePartsEveryNthOperationFails) {
-    SweepSparseDivide<SparseLargePartsRun>(GetParam());
+    SweepSparseDivide<SparseLargePartsRun>(GetParam(), GetParam() == CopyPath::Kernel);
+}
+
+// A file system that will not lengthen a file (FAT behind FUSE) gets the zeros of a part's last
+// hole written instead; only when they cannot be written either is the divide an error.
+TEST(DivideLengthRefused, ZerosAreWrittenAndOnlyTheirFailureIsAnError) {
+    for (const bool zerosFail : {false, true}) {
+        SparseLargePartsRun run;
+        Layers layers(CopyPath::Kernel);
+        layers.faulty.FailAll(FileOp::SetLength);
+        if (zerosFail) layers.faulty.FailAll(FileOp::Write);
+        RunDivideJob(run.settings, run.state, run.progress, run.pump, layers.job());
+        EXPECT_EQ(run.state.Succeeded, !zerosFail) << run.state.ResultText;
+        if (!zerosFail) {
+            EXPECT_TRUE(SameBytes(ReadFile(run.Part(3)), run.Expected(3)));
+            EXPECT_GT(layers.faulty.callCount(FileOp::Write), 0);
+        }
+    }
 }
 
 class DivideOperationFails : public ::testing::TestWithParam<OpRow> {};
@@ -207,8 +229,13 @@ INSTANTIATE_TEST_SUITE_P(
                       OpRow{FileOp::Write, 3, CopyPath::ReadWrite, 2},
                       OpRow{FileOp::Close, 1, CopyPath::Kernel, 0},  // part 1
                       OpRow{FileOp::Close, 3, CopyPath::Kernel, 2},  // part 3
-                      OpRow{FileOp::Close, 4, CopyPath::Kernel, 3}   // the source, after all parts
-                      ),
+                      OpRow{FileOp::Close, 4, CopyPath::Kernel, 3},  // the source, after all parts
+                      // Flushes: the kernel-copy rows run as a disk file system, flushed whole at
+                      // the end through a second handle to part 1; the read-and-write rows as a
+                      // FUSE or network one, flushed part by part.
+                      OpRow{FileOp::Duplicate, 1, CopyPath::Kernel, 0},
+                      OpRow{FileOp::FlushFileSystem, 1, CopyPath::Kernel, 3},
+                      OpRow{FileOp::Flush, 2, CopyPath::ReadWrite, 1}),
     OpRowTestName);
 
 TEST(DivideCheckFaultSweep, EveryNthOperationFails) {

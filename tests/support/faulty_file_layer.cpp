@@ -38,6 +38,14 @@ const char* FileOpName(FileOp op) {
             return "Delete";
         case FileOp::CreateFolder:
             return "CreateFolder";
+        case FileOp::Duplicate:
+            return "Duplicate";
+        case FileOp::WriteOut:
+            return "WriteOut";
+        case FileOp::Flush:
+            return "Flush";
+        case FileOp::FlushFileSystem:
+            return "FlushFileSystem";
     }
     return "?";
 }
@@ -162,6 +170,31 @@ bool FaultyFileLayer::Delete(const std::string& path) {
 bool FaultyFileLayer::CreateFolder(const std::string& path) {
     if (ShouldFail(FileOp::CreateFolder)) return false;
     return real_.CreateFolder(path);
+}
+
+FileHandle FaultyFileLayer::Duplicate(FileHandle file) {
+    if (ShouldFail(FileOp::Duplicate)) return kNoFile;
+    return Track(real_.Duplicate(file));
+}
+
+WriteBack FaultyFileLayer::WriteBackOf(FileHandle file) {
+    return writeBack_ ? *writeBack_ : real_.WriteBackOf(file);
+}
+
+bool FaultyFileLayer::WriteOut(FileHandle file, std::int64_t offset, std::int64_t count,
+                               bool wait) {
+    if (ShouldFail(FileOp::WriteOut)) return false;
+    return real_.WriteOut(file, offset, count, wait);
+}
+
+bool FaultyFileLayer::Flush(FileHandle file) {
+    if (ShouldFail(FileOp::Flush)) return false;
+    return real_.Flush(file);
+}
+
+bool FaultyFileLayer::FlushFileSystem(FileHandle file) {
+    if (ShouldFail(FileOp::FlushFileSystem)) return false;
+    return real_.FlushFileSystem(file);
 }
 
 }  // namespace partory::testing

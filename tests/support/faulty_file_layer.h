@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ enum class FileOp {
     SetModifiedTime,
     Delete,
     CreateFolder,
+    Duplicate,
+    WriteOut,
+    Flush,
+    FlushFileSystem,
 };
 const char* FileOpName(FileOp op);
 
@@ -49,6 +54,8 @@ class FaultyFileLayer : public FileLayer {
     // Reads and copies find the end of the file once this many bytes have been read in all,
     // as from a file cut short by another program after its size was taken.
     void EndFilesAfter(std::int64_t bytes) { endOfFilesAt_ = bytes; }
+    // The file systems' kind of write-back as this layer reports it, instead of the real one.
+    void SetWriteBack(WriteBack writeBack) { writeBack_ = writeBack; }
     // Runs before every Copy with the bytes asked for: makes copies slow, or watches them.
     void SetBeforeCopy(std::function<void(std::int64_t)> hook) { beforeCopy_ = std::move(hook); }
 
@@ -75,6 +82,12 @@ class FaultyFileLayer : public FileLayer {
     bool SetModifiedTime(FileHandle file, std::int64_t secondsSinceEpoch) override;
     bool Delete(const std::string& path) override;
     bool CreateFolder(const std::string& path) override;
+    FileHandle Duplicate(FileHandle file) override;
+    // Answers without a fault: the question cannot fail.
+    WriteBack WriteBackOf(FileHandle file) override;
+    bool WriteOut(FileHandle file, std::int64_t offset, std::int64_t count, bool wait) override;
+    bool Flush(FileHandle file) override;
+    bool FlushFileSystem(FileHandle file) override;
 
   private:
     // Counts the call and tells whether it must fail.
@@ -89,6 +102,7 @@ class FaultyFileLayer : public FileLayer {
     std::set<FileOp> failAll_;
     std::int64_t bytesBeforeFailure_ = 0;
     std::function<void(std::int64_t)> beforeCopy_;
+    std::optional<WriteBack> writeBack_;
     std::int64_t endOfFilesAt_ = -1;
     std::int64_t bytesRead_ = 0;
     std::int64_t calls_ = 0;

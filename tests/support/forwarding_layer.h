@@ -37,6 +37,13 @@ class ForwardingLayer : public FileLayer {
     }
     bool Delete(const std::string& p) override { return below_.Delete(p); }
     bool CreateFolder(const std::string& p) override { return below_.CreateFolder(p); }
+    FileHandle Duplicate(FileHandle f) override { return below_.Duplicate(f); }
+    WriteBack WriteBackOf(FileHandle f) override { return below_.WriteBackOf(f); }
+    bool WriteOut(FileHandle f, std::int64_t at, std::int64_t n, bool wait) override {
+        return below_.WriteOut(f, at, n, wait);
+    }
+    bool Flush(FileHandle f) override { return below_.Flush(f); }
+    bool FlushFileSystem(FileHandle f) override { return below_.FlushFileSystem(f); }
 
   protected:
     FileLayer& below_;

@@ -154,6 +154,14 @@ std::int64_t MemoryFileLayer::Copy(FileHandle from, FileHandle to, std::int64_t 
     return got;
 }
 
+FileHandle MemoryFileLayer::Duplicate(FileHandle file) {
+    Handle* handle = Find(file);
+    if (!handle) return kNoFile;
+    const Handle copy = *handle;
+    handles_[nextHandle_] = copy;
+    return nextHandle_++;
+}
+
 bool MemoryFileLayer::Close(FileHandle file) {
     return handles_.erase(file) > 0;
 }

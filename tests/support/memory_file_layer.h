@@ -44,6 +44,14 @@ class MemoryFileLayer final : public FileLayer {
     bool SetModifiedTime(FileHandle file, std::int64_t secondsSinceEpoch) override;
     bool Delete(const std::string& path) override;
     bool CreateFolder(const std::string& path) override;
+    // Memory is the medium: there is nothing to write out.
+    FileHandle Duplicate(FileHandle file) override;
+    WriteBack WriteBackOf(FileHandle) override { return WriteBack::None; }
+    bool WriteOut(FileHandle file, std::int64_t, std::int64_t, bool) override {
+        return Find(file) != nullptr;
+    }
+    bool Flush(FileHandle file) override { return Find(file) != nullptr; }
+    bool FlushFileSystem(FileHandle file) override { return Find(file) != nullptr; }
 
   private:
     struct File {

@@ -48,6 +48,18 @@ enum class SeekTo { Offset, Data, Hole };
 // What Seek to Data gives when only holes lie between the offset and the end.
 inline constexpr std::int64_t kNoMoreData = -2;
 
+// How what is written to a file system reaches its medium, and so how a job makes sure it has.
+enum class WriteBack {
+    // Memory is the medium (tmpfs): nothing to wait for.
+    None,
+    // A disk file system: FlushFileSystem writes out every file and reports the write-back
+    // errors of any of them, in one journal commit however many files there are.
+    FileSystem,
+    // Each file is flushed on its own (FUSE, network file systems, any other): only Flush of
+    // the file itself hears of its write-back errors there.
+    EachFile,
+};
+
 // The thin layer over the operating system's file calls that both jobs and the checks go
 // through. Tests hand in another to inject faults (full disk, failed read, failed close...).
 // Every call reports failure by its result and never throws.
@@ -84,6 +96,18 @@ class FileLayer {
     // The OS layer lets the kernel copy and falls back to reading and writing.
     virtual std::int64_t Copy(FileHandle from, FileHandle to, std::int64_t count) = 0;
     virtual bool Close(FileHandle file) = 0;
+    // A second handle to the same open file, to be closed on its own.
+    virtual FileHandle Duplicate(FileHandle file) = 0;
+    // Never fails: a file system it cannot tell is flushed file by file.
+    virtual WriteBack WriteBackOf(FileHandle file) = 0;
+    // Starts writing `count` bytes of the file from `offset` out to the device; with `wait`,
+    // returns once they are written out. False on a write-back error.
+    virtual bool WriteOut(FileHandle file, std::int64_t offset, std::int64_t count, bool wait) = 0;
+    // The file's data and what describes it (size, times) on the medium.
+    virtual bool Flush(FileHandle file) = 0;
+    // Every file of the file system that holds `file` on the medium, with their names; false
+    // when a write-back error happened there since `file` was opened.
+    virtual bool FlushFileSystem(FileHandle file) = 0;
     virtual bool SetModifiedTime(FileHandle file, std::int64_t secondsSinceEpoch) = 0;
     virtual bool Delete(const std::string& path) = 0;
     virtual bool CreateFolder(const std::string& path) = 0;
