@@ -23,17 +23,28 @@ bool Durability::Wrote(FileHandle file, std::int64_t offset, std::int64_t count)
         waited_ = started_ = offset;
     }
     const std::int64_t written = offset + count;
-    if (written - started_ < kBatch) return true;
-    // The new batch goes to the device before the job waits for the one before it.
-    if (!files_.WriteOut(file, started_, written - started_, /*wait=*/false)) return false;
-    const bool done =
-        started_ == waited_ || files_.WriteOut(file, waited_, started_ - waited_, /*wait=*/true);
-    waited_ = started_;
-    started_ = written;
+    // Many small inputs in a row are handed on a batch at a time, not one call each.
+    if (written - started_ >= kBatch) {
+        if (!files_.WriteOut(file, started_, written - started_, /*wait=*/false)) return false;
+        started_ = written;
+    }
+    return WaitUpTo(file, std::min(started_, written - ahead_));
+}
+
+bool Durability::WaitUpTo(FileHandle file, std::int64_t to) {
+    if (to <= waited_) return true;
+    using namespace std::chrono;
+    const auto start = steady_clock::now();
+    const bool done = files_.WriteOut(file, waited_, to - waited_, /*wait=*/true);
+    const auto took = steady_clock::now() - start;
+    waited_ = to;
+    if (took > milliseconds(50)) ahead_ = std::max(kLeastBudget, ahead_ / 2);
+    if (took < milliseconds(10)) ahead_ = std::min(kMostAhead, ahead_ * 2);
     return done;
 }
 
 bool Durability::Finished(FileHandle file, std::int64_t length) {
+    const bool written = file == file_;
     file_ = kNoFile;
     switch (kind_) {
         case WriteBack::None:
@@ -44,7 +55,10 @@ bool Durability::Finished(FileHandle file, std::int64_t length) {
             break;
     }
     // A long file waits for its own data; its size and name go with the flush at the end.
-    if (length >= kBatch) return files_.WriteOut(file, 0, length, /*wait=*/true);
+    if (length >= kBatch) {
+        const std::int64_t from = written ? waited_ : 0;
+        return files_.WriteOut(file, from, length - from, /*wait=*/true);
+    }
     pending_ += length;
     return pending_ < budget_ || FlushFileSystem();
 }

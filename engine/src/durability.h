@@ -25,8 +25,12 @@ class Durability {
     // error since the job began. False when that handle cannot be had.
     bool Begin(FileHandle first, bool manyFiles);
     bool begun() const { return begun_; }
-    // `count` bytes were written to `file` from `offset`.
+    // `count` bytes were written to `file` from `offset`. Waits while more than MostAhead()
+    // bytes of it are not known to be written out.
     bool Wrote(FileHandle file, std::int64_t offset, std::int64_t count);
+    // How far the job may write ahead of the device: what it writes out in 10 to 50 ms, so that
+    // no wait holds the window longer. A slice larger than this would make one wait longer.
+    std::int64_t MostAhead() const { return kind_ == WriteBack::None ? kMostAhead : ahead_; }
     // One of many files, `length` bytes long, is complete and about to be closed.
     bool Finished(FileHandle file, std::int64_t length);
     // After the last of many files: all of them on the medium.
@@ -37,9 +41,12 @@ class Durability {
   private:
     static constexpr std::int64_t kBatch = std::int64_t{256} << 10;
     static constexpr std::int64_t kLeastBudget = std::int64_t{256} << 10;
+    static constexpr std::int64_t kMostAhead = std::int64_t{1} << 30;
     static constexpr std::int64_t kMostBudget = std::int64_t{1} << 30;
 
     bool FlushFileSystem();
+    // Waits for the write-back of `file` up to `to`, and learns from how long that took.
+    bool WaitUpTo(FileHandle file, std::int64_t to);
 
     FileLayer& files_;
     WriteBack kind_ = WriteBack::None;
@@ -50,6 +57,7 @@ class Durability {
     FileHandle file_ = kNoFile;
     std::int64_t waited_ = 0;
     std::int64_t started_ = 0;
+    std::int64_t ahead_ = std::int64_t{512} << 10;
     // Bytes of small files that only the next file system flush writes out, and how many to
     // let gather first: what the device wrote out within the last flush's time.
     std::int64_t pending_ = 0;

@@ -76,7 +76,7 @@ class SliceCopier {
         std::int64_t done = 0;
         while (done < count) {
             if (done > 0 || afterOthers) pump_.KeepAlive();
-            const std::int64_t want = std::min(slice_, count - done);
+            const std::int64_t want = std::min({slice_, count - done, durability_.MostAhead()});
             const auto start = Clock::now();
             const std::int64_t got = files_.Copy(from, to.file(), want);
             if (got < 0 || !durability_.Wrote(to.file(), at + done, got)) return -1;

@@ -7,7 +7,6 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -374,63 +373,6 @@ TEST_F(AsNobody, OutputLinkedToAnInputBehindAFolderWithoutSearchRightKeepsItsByt
 }
 
 // ---------------------------------------------------------------------------------------------
-// ---------------------------------------------------------------------------------------------
-// A job that succeeds has put its data on the medium: cachestat (Linux 6.5) counts the pages of
-// a file that are still dirty or being written back.
-
-#ifndef SYS_cachestat
-#define SYS_cachestat 451
-#endif
-
-// Pages of the file not yet on the device; -1 where the kernel cannot tell.
-long long PagesNotWrittenOut(const std::string& path) {
-    struct Range {
-        std::uint64_t offset, length;
-    } range{0, 0};  // length 0: to the end
-    struct Counts {
-        std::uint64_t cached, dirty, writeback, evicted, recentlyEvicted;
-    } counts{};
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    const long result = ::syscall(SYS_cachestat, fd, &range, &counts, 0);
-    ::close(fd);
-    return result == 0 ? static_cast<long long>(counts.dirty + counts.writeback) : -1;
-}
-
-TEST(OnTheMedium, NoPageOfThePartsOrTheOutputIsDirtyWhenTheJobSucceeds) {
-    TempDir dir;
-    WriteFile(dir / "source.bin", PatternBytes(3 << 20));
-    ::sync();
-    if (PagesNotWrittenOut(dir / "source.bin") < 0) GTEST_SKIP() << "no cachestat here";
-    const FileHandle folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
-    const WriteBack kind = OsFileLayer().WriteBackOf(folder);
-    ::close(folder);
-    if (kind == WriteBack::None) GTEST_SKIP() << "the temporary folder is in memory";
-
-    // Parts of 1 MiB are copied by the kernel in slices; parts of 4 KiB are written from blocks.
-    for (const double kbytes : {1024.0, 4.0}) {
-        const std::string out = dir / ("parts" + std::to_string(static_cast<int>(kbytes)));
-        fs::create_directory(out);
-        DivideSettings settings{dir / "source.bin", out, "P[COUNTER]", kbytes, SizeUnit::Kbytes};
-        RunState state;
-        RecordingProgress progress;
-        ScriptedPump pump;
-        RunDivideJob(settings, state, progress, pump, OsFileLayer());
-        ASSERT_TRUE(state.Succeeded) << state.ResultText;
-        long long dirty = 0;
-        for (const auto& part : fs::directory_iterator(out))
-            dirty += PagesNotWrittenOut(part.path().string());
-        EXPECT_EQ(dirty, 0) << kbytes << " Kbytes parts";
-    }
-
-    CombineSettings combine{{dir / "parts1024/P1", dir / "parts1024/P2"}, dir / "out"};
-    RunState state;
-    RecordingProgress progress;
-    ScriptedPump pump;
-    RunCombineJob(combine, state, progress, pump, OsFileLayer());
-    ASSERT_TRUE(state.Succeeded) << state.ResultText;
-    EXPECT_EQ(PagesNotWrittenOut(dir / "out"), 0);
-}
-
 // strace injects a failed system call into a real run of one job: a second way in that does not
 // go through the file layer at all. -P limits each injection to the calls on one file.
 
