@@ -185,6 +185,7 @@ void RunCombineJob(const CombineSettings& settings, RunState& state, ProgressSin
 
     time.Apply(files, output.get());
     // Appended is not done: the output, its time with it, counts only once it is on the medium.
+    if (durability.waits()) pump.KeepAlive();
     if (state.Succeeded && !durability.FlushFile(output.get())) Fail(state, kCopyErrorText);
     // A close that fails may have lost buffered data: the output cannot be called complete.
     if (!output.Close() && state.Succeeded) {

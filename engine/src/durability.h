@@ -25,6 +25,8 @@ class Durability {
     // error since the job began. False when that handle cannot be had.
     bool Begin(FileHandle first, bool manyFiles);
     bool begun() const { return begun_; }
+    // Whether the job ever waits for the device (not where memory is the medium).
+    bool waits() const { return kind_ != WriteBack::None; }
     // `count` bytes were written to `file` from `offset`. Waits while more than MostAhead()
     // bytes of it are not known to be written out.
     bool Wrote(FileHandle file, std::int64_t offset, std::int64_t count);
