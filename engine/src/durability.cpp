@@ -28,7 +28,9 @@ bool Durability::Wrote(FileHandle file, std::int64_t offset, std::int64_t count)
         if (!files_.WriteOut(file, started_, written - started_, /*wait=*/false)) return false;
         started_ = written;
     }
-    return WaitUpTo(file, std::min(started_, written - ahead_));
+    if (!WaitUpTo(file, std::min(started_, written - ahead_))) return false;
+    pending_ += count;
+    return pending_ < budget_ || FlushGathered(file);
 }
 
 bool Durability::WaitUpTo(FileHandle file, std::int64_t to) {
@@ -44,28 +46,32 @@ bool Durability::WaitUpTo(FileHandle file, std::int64_t to) {
 }
 
 bool Durability::Finished(FileHandle file, std::int64_t length) {
-    const bool written = file == file_;
+    const bool copiedInSlices = file == file_;
+    const std::int64_t unstarted = copiedInSlices ? started_ : 0;
     file_ = kNoFile;
     switch (kind_) {
         case WriteBack::None:
             return true;
         case WriteBack::EachFile:
+            pending_ = 0;
             return files_.Flush(file);
         case WriteBack::FileSystem:
             break;
     }
-    // A long file waits for its own data; its size and name go with the flush at the end.
-    if (length >= kBatch) {
-        const std::int64_t from = written ? waited_ : 0;
-        return files_.WriteOut(file, from, length - from, /*wait=*/true);
+    // A long file's last bytes start on their way; what is not known to be on the medium goes
+    // with the next flush of the file system. Waiting for each file on its own would leave the
+    // device idle between them, and a journal commit each would cost more than the copy.
+    if (length - unstarted >= kBatch &&
+        !files_.WriteOut(file, unstarted, length - unstarted, /*wait=*/false)) {
+        return false;
     }
-    pending_ += length;
-    return pending_ < budget_ || FlushFileSystem();
+    if (!copiedInSlices) pending_ += length;
+    return pending_ < budget_ || FlushGathered(file);
 }
 
 bool Durability::Finish() {
     if (anchor_ == kNoFile) return true;
-    const bool flushed = FlushFileSystem();
+    const bool flushed = FlushGathered(anchor_);
     const FileHandle anchor = anchor_;
     anchor_ = kNoFile;
     return files_.Close(anchor) && flushed;
@@ -75,10 +81,10 @@ bool Durability::FlushFile(FileHandle file) {
     return kind_ == WriteBack::None || files_.Flush(file);
 }
 
-bool Durability::FlushFileSystem() {
+bool Durability::FlushGathered(FileHandle file) {
     using namespace std::chrono;
     const auto start = steady_clock::now();
-    const bool flushed = files_.FlushFileSystem(anchor_);
+    const bool flushed = anchor_ != kNoFile ? files_.FlushFileSystem(anchor_) : files_.Flush(file);
     const auto took = steady_clock::now() - start;
     if (took > milliseconds(100)) budget_ = std::max(kLeastBudget, budget_ / 2);
     if (took < milliseconds(25)) budget_ = std::min(kMostBudget, budget_ * 2);

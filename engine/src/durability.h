@@ -8,11 +8,12 @@
 namespace partory {
 
 // What a job does so that its success means that its data is on the medium, not only in the
-// page cache: a stick pulled at the completion page must hold every part. The write-back of
-// long files starts as they are written, and the job waits for it a batch behind, so that the
-// device works while the job copies and the progress follows what reached the device. Many
-// small files are flushed together, one file system flush (a single journal commit) for as many
-// as the device writes out in about 100 ms, so that the window is never held for long.
+// page cache: a stick pulled at the completion page must hold every part. Write-back starts as
+// the data is written, and the job keeps no more than the device writes in 10 to 50 ms ahead of
+// it, so that the device works while the job copies and the progress follows what reached the
+// device. What is written out is made durable in flushes (fsync, or one syncfs for many files:
+// a single journal commit) of as much as takes about 25 to 100 ms, so that neither the flushes
+// nor the last one hold the window for long.
 class Durability {
   public:
     explicit Durability(FileLayer& files) : files_(files) {}
@@ -46,7 +47,9 @@ class Durability {
     static constexpr std::int64_t kMostAhead = std::int64_t{1} << 30;
     static constexpr std::int64_t kMostBudget = std::int64_t{1} << 30;
 
-    bool FlushFileSystem();
+    // Puts what has gathered on the medium: every file through the file system's flush where
+    // the job holds a handle for it, else `file`. Learns from how long that took.
+    bool FlushGathered(FileHandle file);
     // Waits for the write-back of `file` up to `to`, and learns from how long that took.
     bool WaitUpTo(FileHandle file, std::int64_t to);
 
@@ -60,10 +63,9 @@ class Durability {
     std::int64_t waited_ = 0;
     std::int64_t started_ = 0;
     std::int64_t ahead_ = std::int64_t{512} << 10;
-    // Bytes of small files that only the next file system flush writes out, and how many to
-    // let gather first: what the device wrote out within the last flush's time.
+    // Bytes written since the last flush, and how many to let gather before the next.
     std::int64_t pending_ = 0;
-    std::int64_t budget_ = std::int64_t{1} << 20;
+    std::int64_t budget_ = std::int64_t{4} << 20;
 };
 
 }  // namespace partory

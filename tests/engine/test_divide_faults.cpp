@@ -145,9 +145,8 @@ INSTANTIATE_TEST_SUITE_P(BothCopyPaths, DivideFaultSweep,
                          ::testing::Values(CopyPath::Kernel, CopyPath::ReadWrite));
 
 // Seeks past holes and lengths set at the end fail in turn as well.
-// With `waitsForParts`, parts are long enough for the job to wait for each one's write-back.
 template <typename Run>
-void SweepSparseDivide(CopyPath path, bool waitsForParts) {
+void SweepSparseDivide(CopyPath path) {
     {
         Run run;
         Layers layers(path);
@@ -155,8 +154,6 @@ void SweepSparseDivide(CopyPath path, bool waitsForParts) {
         ASSERT_TRUE(run.state.Succeeded) << run.state.ResultText;
         ASSERT_GT(layers.faulty.callCount(FileOp::Seek), 0) << "the source's holes went unseen";
         ASSERT_GT(layers.faulty.callCount(FileOp::SetLength), 0);
-        if (waitsForParts)
-            ASSERT_GT(layers.faulty.callCount(FileOp::WriteOut), 0) << "parts not waited for";
     }
     const int runs = SweepEveryNthOperation<Run>(
         path, 300,
@@ -172,11 +169,11 @@ void SweepSparseDivide(CopyPath path, bool waitsForParts) {
 }
 
 TEST_P(DivideFaultSweep, SparseSourceSmallPartsEveryNthOperationFails) {
-    SweepSparseDivide<SparseSmallPartsRun>(GetParam(), false);
+    SweepSparseDivide<SparseSmallPartsRun>(GetParam());
 }
 
 TEST_P(DivideFaultSweep, SparseSourceLargePartsEveryNthOperationFails) {
-    SweepSparseDivide<SparseLargePartsRun>(GetParam(), GetParam() == CopyPath::Kernel);
+    SweepSparseDivide<SparseLargePartsRun>(GetParam());
 }
 
 // A file system that will not lengthen a file (FAT behind FUSE) gets the zeros of a part's last
@@ -193,6 +190,27 @@ TEST(DivideLengthRefused, ZerosAreWrittenAndOnlyTheirFailureIsAnError) {
             EXPECT_TRUE(SameBytes(ReadFile(run.Part(3)), run.Expected(3)));
             EXPECT_GT(layers.faulty.callCount(FileOp::Write), 0);
         }
+    }
+}
+
+// Parts long enough for their write-back to start while they are copied: a failure to start or
+// wait for it, at the first part or a later one, ends the divide like a failed write.
+TEST(DivideWriteOutFails, EndsTheDivideAsAFailedWriteDoes) {
+    for (const int occurrence : {1, 2}) {
+        TempDir dir;
+        WriteFile(dir / "source.bin", PatternBytes(1200 * K));
+        DivideSettings settings{dir / "source.bin", dir.path(), "P[COUNTER]", 512,
+                                SizeUnit::Kbytes};
+        RunState state;
+        RecordingProgress progress;
+        ScriptedPump pump;
+        Layers layers(CopyPath::Kernel);
+        layers.faulty.FailOp(FileOp::WriteOut, occurrence);
+        RunDivideJob(settings, state, progress, pump, layers.job());
+        ASSERT_TRUE(layers.faulty.failed()) << "no write-back was started";
+        EXPECT_FALSE(state.Succeeded);
+        EXPECT_EQ(state.ResultText, "File division error: \"source.bin\".");
+        EXPECT_EQ(layers.faulty.openHandles(), 0);
     }
 }
 
