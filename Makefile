@@ -59,10 +59,11 @@ gallery: build
 package: build
 	cmake --build $(BUILD) --target package
 
-# Installs the package into a fresh Debian 12 root (debootstrap, needs the network and root)
-# and checks the installed program under Xvfb. Slow; not part of `make test`.
+# lintian on the package; the package built again twice from the commit in two folders, byte
+# for byte the same; then installed into a fresh Debian 12 root (debootstrap, needs the network
+# and root) and the installed program checked under Xvfb. Slow; not part of `make test`.
 package-test: package
-	packaging/package-test.sh $(BUILD)/partory_1.0_amd64.deb
+	JOBS=$(JOBS) packaging/package-test.sh $(BUILD)/partory_1.0_amd64.deb
 
 clean:
 	rm -rf $(BUILD) build-bench build-sanitize build-fuzz
