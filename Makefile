@@ -2,12 +2,13 @@
 # it needs that are missing (tools/install-deps.sh names them by group), configures and builds.
 BUILD ?= build
 JOBS ?= $(shell nproc)
-# Added to every configure.
+# Added to every configure: CI passes -DPARTORY_WERROR=ON.
 CMAKE_ARGS ?=
 DEPS = tools/install-deps.sh
 export QT_QPA_PLATFORM ?= offscreen
 
-.PHONY: deps configure build run test bench sanitize fuzz gallery package package-test clean
+.PHONY: deps configure build run test bench sanitize fuzz gallery package package-test \
+	check-format clean
 
 deps:
 	@$(DEPS) build
@@ -82,6 +83,11 @@ package: build
 package-test: package
 	@$(DEPS) package-test
 	JOBS=$(JOBS) packaging/package-test.sh $(BUILD)/partory_1.0_amd64.deb
+
+# CI: every C++ file as clang-format makes it, and each with the license's SPDX line first.
+check-format:
+	@$(DEPS) format
+	tools/check-format.sh
 
 clean:
 	rm -rf $(BUILD) build-bench build-sanitize build-fuzz
