@@ -155,8 +155,9 @@ void SweepSparseDivide(CopyPath path, bool waitsForParts) {
         ASSERT_TRUE(run.state.Succeeded) << run.state.ResultText;
         ASSERT_GT(layers.faulty.callCount(FileOp::Seek), 0) << "the source's holes went unseen";
         ASSERT_GT(layers.faulty.callCount(FileOp::SetLength), 0);
-        if (waitsForParts)
+        if (waitsForParts) {
             ASSERT_GT(layers.faulty.callCount(FileOp::WriteOut), 0) << "parts not waited for";
+        }
     }
     const int runs = SweepEveryNthOperation<Run>(
         path, 300,
