@@ -23,3 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
 # On a Wayland desktop (Debian's GNOME) the window needs Qt's Wayland plugin; without it, Qt
 # falls back to X through XWayland where it can.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+
+# The same package from the same commit: the file times in it come from SOURCE_DATE_EPOCH, which
+# cpack sets from the last commit when it is unset (cpack-epoch.cmake).
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/cpack-epoch.cmake)
+set(CPACK_PARTORY_SOURCE_DIR ${PROJECT_SOURCE_DIR})

@@ -1,17 +1,63 @@
 #!/usr/bin/env bash
-# Installs the Debian package into a fresh Debian 12 root and checks the installed program:
+# Checks the Debian package as a packager and a user would:
 #     package-test.sh <partory_1.0_amd64.deb>
-# The root is made with debootstrap (minbase) from the Debian mirror, so this needs the
-# network and root; it takes a few minutes. The root is removed again however this ends.
+# lintian on it (no error, no warning); the package built again, twice, from the last commit in
+# two folders of different names, and byte for byte the same, with no such folder named in it;
+# then installed into a fresh Debian 12 root, where the installed program divides a file
+# through its window. The root is made with debootstrap (minbase) from the Debian archive this
+# machine's APT uses (DEBIAN_MIRROR overrides it), so this needs the network and root; it takes
+# a few minutes. The root and the two builds are removed again however this ends.
 set -euo pipefail
 deb=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
+source=$(cd "$here/.." && pwd)
 
 if [[ $(id -u) -ne 0 ]]; then
-    exec sudo --preserve-env=DEBIAN_MIRROR,PARTORY_PACKAGE_TEST_DIR "$0" "$@"
+    exec sudo --preserve-env=DEBIAN_MIRROR,PARTORY_PACKAGE_TEST_DIR,JOBS,SOURCE_DATE_EPOCH \
+        "$0" "$@"
 fi
-command -v debootstrap >/dev/null || { echo "no debootstrap: run tools/install-deps.sh"; exit 1; }
+command -v debootstrap >/dev/null || { echo "no debootstrap: run tools/install-deps.sh package-test"; exit 1; }
+command -v lintian >/dev/null || { echo "no lintian: run tools/install-deps.sh package-test"; exit 1; }
+mirror=$("$source/tools/debian-mirror.sh" bookworm)
+step() { echo; echo "== $*"; }
+
+step "lintian --fail-on error,warning $(basename "$deb")"
+lintian --fail-on error,warning --display-info "$deb" || { echo "FAILED: lintian"; exit 1; }
+echo "lintian: no error, no warning"
+
+# The same commit in two folders, the second name longer, so that a folder that leaks into the
+# package changes its bytes as well as its text.
+step "the package built twice from the last commit, in two folders"
+git=(git -c safe.directory="$source" -c safe.directory="$source/.git")
+commit=$("${git[@]}" -C "$source" rev-parse HEAD)
+twice=$(mktemp -d "${PARTORY_PACKAGE_TEST_DIR:-/var/tmp}/partory-twice-XXXXXX")
+trap 'rm -rf "$twice"' EXIT
+for folder in one second-folder; do
+    dir=$twice/$folder
+    "${git[@]}" clone -q --no-checkout "$source" "$dir"
+    git -C "$dir" checkout -q --detach "$commit"
+    cmake -S "$dir" -B "$dir/build" -G Ninja -DPARTORY_TESTS=OFF -DPARTORY_BENCH=OFF \
+        >"$twice/$folder.log" 2>&1 &&
+        cmake --build "$dir/build" -j "${JOBS:-$(nproc)}" --target package >>"$twice/$folder.log" 2>&1 ||
+        { tail -30 "$twice/$folder.log"; echo "FAILED: the build in $dir"; exit 1; }
+    echo "$dir: $(sha256sum "$dir/build/partory_1.0_amd64.deb" | cut -d' ' -f1)"
+done
+one=$twice/one/build/partory_1.0_amd64.deb
+two=$twice/second-folder/build/partory_1.0_amd64.deb
+if ! cmp "$one" "$two"; then
+    diff <(dpkg-deb -c "$one") <(dpkg-deb -c "$two") || true
+    echo "FAILED: two builds of $commit differ"
+    exit 1
+fi
+mkdir "$twice/unpacked"
+dpkg-deb -R "$one" "$twice/unpacked"
+if grep -rlaF -e "$twice" -e "$source" "$twice/unpacked"; then
+    echo "FAILED: a build folder is named in the package (above)"
+    exit 1
+fi
+echo "identical, and neither folder nor $source named in them ($commit)"
+rm -rf "$twice"
+trap - EXIT
 
 root=$(mktemp -d "${PARTORY_PACKAGE_TEST_DIR:-/var/tmp}/partory-root-XXXXXX")
 chmod 755 "$root"
@@ -41,8 +87,6 @@ in_root() {
     chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LC_ALL=C.UTF-8 \
         DEBIAN_FRONTEND=noninteractive "$@"
 }
-
-step() { echo; echo "== $*"; }
 
 step "debootstrap --variant=minbase bookworm $root $mirror"
 debootstrap --variant=minbase bookworm "$root" "$mirror" >"$root.debootstrap.log" 2>&1 || {

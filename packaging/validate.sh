@@ -10,7 +10,7 @@ build=$2
 id=org.partory_app.Partory
 for tool in desktop-file-validate appstreamcli; do
     if ! command -v "$tool" >/dev/null; then
-        echo "skipped: no $tool (tools/install-deps.sh installs it)"
+        echo "skipped: no $tool (tools/install-deps.sh test installs it)"
         exit 77
     fi
 done

@@ -8,7 +8,7 @@ set -u
 partory=$1
 for tool in Xvfb xrdb xdotool xwininfo; do
     if ! command -v "$tool" >/dev/null; then
-        echo "skipped: no $tool (tools/install-deps.sh installs it)"
+        echo "skipped: no $tool (tools/install-deps.sh test installs it)"
         exit 77
     fi
 done

@@ -8,7 +8,7 @@ from xsession import Failure, log
 try:
     from gi.repository import Gio, GLib
 except ImportError as missing:
-    raise Failure("%s: run tools/install-deps.sh (python3-gi)" % missing)
+    raise Failure("%s: run tools/install-deps.sh test (python3-gi)" % missing)
 
 pyatspi = None  # imported once the accessibility bus is up
 
@@ -22,7 +22,7 @@ def start_pyatspi():
     try:
         import pyatspi
     except ImportError as missing:
-        raise Failure("%s: run tools/install-deps.sh (python3-pyatspi)" % missing)
+        raise Failure("%s: run tools/install-deps.sh test (python3-pyatspi)" % missing)
 
 
 def enable_assistive_technology():

@@ -175,7 +175,7 @@ class Suite:
         missing = [tool for tool in ("Xvfb", "openbox", "xdotool", "xwininfo", "xprop")
                    if shutil.which(tool) is None]
         if missing:
-            raise Failure("missing %s: run tools/install-deps.sh" % ", ".join(missing))
+            raise Failure("missing %s: run tools/install-deps.sh test" % ", ".join(missing))
         read_end, write_end = os.pipe()
         xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
