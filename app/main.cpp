@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program entry: the title, the one main window, the event loop.
 
 #include <QApplication>

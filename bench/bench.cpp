@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures the divide and combine jobs against split and cat on the same files, checks every
 // result byte for byte, and prints a table and a one-line summary. The small-part cases run on
 // the disk and again on a tmpfs (/dev/shm), where the disk's own cost is out of the figure, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The copy-on-write cases: on an XFS and a btrfs image mounted through a loop device, the
 // kernel's copy shares the source's blocks with the parts and the combined file. Divide and
 // combine of 1 GiB in 64 MiB parts against split and cat, with the space each one adds. As

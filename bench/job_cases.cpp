@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cases of the engine's jobs: divides and combines against split and cat, a sparse divide
 // of large parts, a paused job; and the child side that runs one job for them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One job without a window, as the window would run it: the Partory side of the benchmark's
 // engine cases, a program of its own so that a run starts as cat and split do.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the combine page's list with many entries, through the real handlers of the window:
 //
 //     partory_list_bench [entries] [runs]

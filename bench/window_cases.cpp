@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window cases: the same small-part jobs started from the real window (partory_window_run)
 // against split and cat and against the engine alone, and the soak of many jobs in a row.
 

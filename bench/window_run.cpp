@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs jobs through the real main window: TfmMain, its pages and its "Start" handler, with the
 // dialogs answered (every question Yes, the add dialog with a prepared list).
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs inside the package test's Debian root: starts the installed /usr/bin/partory under Xvfb
 # and openbox and divides a file through its window with real clicks and key presses, as a
 # user would: Next, the source path, the folder, the name template, Start, then Finish.

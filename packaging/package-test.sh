@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the Debian package as a packager and a user would:
 #     package-test.sh <partory_1.0_amd64.deb>
 # lintian on it (no error, no warning); the package built again, twice, from the last commit in

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Validates the desktop entry and the AppStream metadata:  validate.sh <packaging folder> <build>
 # First the files alone, then as a staged install of the build puts them (validate-tree also
 # checks that the metadata's desktop entry is installed beside it). Any error, warning, info or

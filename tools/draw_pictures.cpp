@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws every picture of Partory and writes them as PNG files under the resources folder given
 // as the argument: the window's pictures into pictures/ (embedded in the program) and the
 // desktop icons into icons/ (installed into the icon theme). The PNGs are kept in the source

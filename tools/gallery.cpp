@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders every page and state of the main window (and the About window) to PNG files, so
 // that the look of the window can be reviewed without a display:
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that the named groups need and that are not there yet:
 #     install-deps.sh build [test] [bench] [sanitize] [fuzz] [package] [package-test] [format]
 # Each make target names its own groups, so that `make run` installs only what building and

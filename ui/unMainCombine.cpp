@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The combine page: the list of files to append, top to bottom, and the output file.
 
 #include <QAction>

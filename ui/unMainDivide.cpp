@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The divide page: the controls that hold the settings of a divide job, the proposals made when
 // a source file is picked, the insert buttons of the name template and the size field's rules.
 

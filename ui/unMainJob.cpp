@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress and completion pages, and the run of a job from "Start" to its outcome.
 
 #include <QCoreApplication>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The window keeps its 560 x 407 pixels on a screen of twice the usual density:
 #     window_not_rescaled.sh <partory>
 # The X server advertises Xft.dpi 192, as a desktop set to 200% does. As a control, the same

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the accessibility journeys share: the accessibility bus as a screen reader sees it
 (pyatspi, the library Orca uses), the events it hears, and presses and typing through it."""
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Drives the real Partory window under Xvfb with real mouse clicks and key presses.
 
     drive.py <partory> <e2e_xshot> <shots folder>

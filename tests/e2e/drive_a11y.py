@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Drives the Partory window as a screen-reader user does: only through the accessibility bus.
 
     drive_a11y.py <partory> <shots folder> x11|wayland

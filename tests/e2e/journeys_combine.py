@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The combine journey: a list built through the real add dialog, ordered with the side buttons
 and the shortcuts, and combined; the list's order is read off the screen."""
 

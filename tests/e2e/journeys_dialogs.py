@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a run leaves behind: a run that opens and closes every dialog leaves the home folder as
 it found it, so that no run reads another's traces."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Journeys of the divide task: the task page and About, the settings checks and a full divide,
 a divide that is paused, continued and cancelled, and the close button during a job."""
 

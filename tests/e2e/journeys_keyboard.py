@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The keyboard-only journey: no pointer at all. The task is chosen with the arrow keys, the
 fields are filled by typing and Tab, and every button is pressed by its key (Alt and a letter of
 its caption): a divide that is paused, continued and cancelled, the start-over button, a combine

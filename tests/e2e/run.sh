@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The end-to-end suite of the real window:  run.sh <partory> <e2e_xshot> <shots folder>
 # PARTORY_E2E_DRIVER names another driver of this folder (drive.py by default); each runs with
 # the system's python3, which has the Debian packages' modules. The driver starts and ends its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Takes a picture of the whole screen of an X display, for the end-to-end suite:
 //
 //     e2e_xshot <picture.png | -> [<pixels.ppm>]

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What every journey of the real-window suite shares: the X server, window manager and program
 it runs, xdotool input, pictures of the screen, and reading the window's state off them."""
 

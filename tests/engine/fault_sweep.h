@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the fault sweeps of both jobs share: the layers a job runs on, the record of the fault

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs one job from the command line, for tests that wrap a real process (strace fault
 // injection, resource limits). Not part of the program.
 //

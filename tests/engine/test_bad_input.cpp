@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Awkward and hostile input for both checks and both jobs: blanks and control characters,
 // odd names, names and paths at the system's limits, links, loops and folders where files are
 // expected, outputs that are inputs under another name. Nothing may crash, be lost or change.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every file operation of the combine job, and of its check, fails in turn: the N-th call for
 // N = 1, 2, ... until a run meets no fault, and each operation at its first and a later call.
 // After every run: an allowed outcome, nothing left open, nothing deleted, no input changed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the file layers tell of a new file: the handle, or whether the name was taken or the
 // creation failed for another reason. The real layer and the one in memory agree.
 #include <gtest/gtest.h>

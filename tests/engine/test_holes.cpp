@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sparse sources and inputs on the real file system: every part and the combined output hold
 // the right bytes, and have holes exactly where the source has them.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults that come from the system itself, not from a test layer: a full device, a file size
 // limit, files changed between the check and the job, rights the user does not have, and
 // failed system calls injected into a real process by strace.

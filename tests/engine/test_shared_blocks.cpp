@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // On file systems that share blocks between files (XFS, btrfs), parts of whole blocks and a
 // combined output share their extents with the source instead of copying them. Needs root, the
 // file system's mkfs and a free loop device; skips with the reason where one is missing.

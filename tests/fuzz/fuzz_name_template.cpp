@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the part-name template functions with arbitrary text, part numbers and selections,
 // and checks what must hold whatever the input.
 #include <fuzzer/FuzzedDataProvider.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the path rules: trimming, the folder part and the last component, the trailing
 // separator, in both syntaxes.
 #include <fuzzer/FuzzedDataProvider.h>

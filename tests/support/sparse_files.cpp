@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sparse_files.h"
 
 #include <fcntl.h>

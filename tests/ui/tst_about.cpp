@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About window: what closes it, the link's colours and its giving up after a failed
 // opening, and how it sits with the main window.
 //

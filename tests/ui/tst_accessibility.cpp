@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader learns of the window: on every page a name in words for every control,
 // none twice, and a press for every button; the roles of the window's own controls, the
 // progress bar's value, the list's entries, and image buttons pressed through their accessible

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The combine page's list commands: drop, move, reverse and clear from their buttons, menu and
 // keys, the right-click menu, the keys off the page, and the list's horizontal extent.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The combine page: its controls, the natural order of added files, adding files and the total,
 // dropping files on the list, the output field, and combining through the window.
 

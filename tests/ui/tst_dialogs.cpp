@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt side of the dialog seam: message boxes and file dialogs as the user meets them, and
 // what they leave behind once closed.
 

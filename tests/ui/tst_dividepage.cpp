@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The divide page: its controls, the source pick with its proposals, the insert buttons, the
 // template field's selection, and drops from the file manager.
 

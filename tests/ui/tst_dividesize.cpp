@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The divide page's size field: its typing, pasting, stepping and leaving rules, and the part
 // size a job started from the page divides by.
 

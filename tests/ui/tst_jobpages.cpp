@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jobs run through the window: the progress page with Pause, Continue and Cancel pressed from
 // inside the job's pumps, the progress bar's rules, the completion page and closing the window
 // while a job runs.

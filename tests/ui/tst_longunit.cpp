@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a job costs the window: a part that takes long to copy keeps the window painting while
 // a click that arrives meanwhile waits for the pump after the part; a bar whose per cent
 // changes faster than a screen shows it is painted once a frame. Runs on a real X server

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: its frame, the page flow with its button slots, the values it keeps, the
 // "Start" check and the hidden menu's shortcuts.
 

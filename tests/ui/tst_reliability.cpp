@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults and hostile input met through the window: fields pasted with blanks, control
 // characters and odd names; settings that would make a job destroy its own source or inputs;
 // files that vanish or turn into something else between the check and the job; a full disk;

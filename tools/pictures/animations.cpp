@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The apple scene of the task and progress animations, and the arrows beside the list.
 
 #include <QLinearGradient>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Button faces, the button-bar glyphs, the list glyphs and the browse-button pictures.
 
 #include <QLinearGradient>

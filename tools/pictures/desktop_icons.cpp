@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's icon in the sizes of the desktop's icon theme. From 48 pixels up the product
 // icon's own drawing reads well; at 16 and 32 pixels its strokes and the scissors' blades
 // would blur into each other, so those two sizes are drawn on the pixel grid: the three parts

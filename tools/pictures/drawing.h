@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The picture families of partory_draw_pictures, each in its own file, and the helpers they

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The header pieces (ramp, product icon, badge and ribbon tails) and the outcome pictures.
 
 #include <QLinearGradient>
