@@ -17,7 +17,7 @@ bool Durability::Begin(FileHandle first, bool manyFiles) {
     return anchor_ != kNoFile;
 }
 
-bool Durability::Wrote(FileHandle file, std::int64_t offset, std::int64_t count) {
+bool Durability::Wrote(FileHandle file, std::int64_t offset, std::int64_t count, bool dirty) {
     if (kind_ == WriteBack::None) return true;
     if (file != file_) {
         file_ = file;
@@ -30,7 +30,7 @@ bool Durability::Wrote(FileHandle file, std::int64_t offset, std::int64_t count)
         started_ = written;
     }
     if (!WaitUpTo(file, std::min(started_, written - ahead_))) return false;
-    pending_ += count;
+    if (dirty) pending_ += count;
     return pending_ < budget_ || FlushGathered(file);
 }
 

@@ -29,9 +29,10 @@ class Durability {
     bool begun() const { return begun_; }
     // Whether the job ever waits for the device (not where memory is the medium).
     bool waits() const { return kind_ != WriteBack::None; }
-    // `count` bytes were written to `file` from `offset`. Waits while more than MostAhead()
-    // bytes of it are not known to be written out.
-    bool Wrote(FileHandle file, std::int64_t offset, std::int64_t count);
+    // `count` bytes were written to `file` from `offset`, `dirty` unless the file system only
+    // shared blocks. Waits while more than MostAhead() bytes of it are not known to be written
+    // out.
+    bool Wrote(FileHandle file, std::int64_t offset, std::int64_t count, bool dirty);
     // How far the job may write ahead of the device: what it writes out in 10 to 50 ms, so that
     // no wait holds the window longer. A slice larger than this would make one wait longer.
     std::int64_t MostAhead() const { return kind_ == WriteBack::None ? kMostAhead : ahead_; }
