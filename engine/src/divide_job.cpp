@@ -104,7 +104,7 @@ class DivideJob {
                 // A source that ends before the size it had at the start was read has been cut
                 // by someone else: the parts would miss its data, so that is a failed read.
                 if (copied < std::min(size, n - (p - 1) * size)) return false;
-                // The wait for the part's last slices to reach the device comes after a paint.
+                // A flush at the part's end, which may wait for the device, comes after a paint.
                 if (!block_ && durability_.waits()) pump_.KeepAlive();
                 if (partIsFile_ && !durability_.Finished(part_, copied)) return false;
             }

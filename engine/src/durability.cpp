@@ -5,6 +5,19 @@
 
 namespace partory {
 
+namespace {
+
+// Halves `amount` after a wait longer than `slow` and doubles it after one shorter than `fast`,
+// between `least` and `most`: what the device does in the time the window can spare.
+void Adapt(std::int64_t& amount, std::chrono::steady_clock::duration took,
+           std::chrono::milliseconds fast, std::chrono::milliseconds slow, std::int64_t least,
+           std::int64_t most) {
+    if (took > slow) amount = std::max(least, amount / 2);
+    if (took < fast) amount = std::min(most, amount * 2);
+}
+
+}  // namespace
+
 Durability::~Durability() {
     if (anchor_ != kNoFile) files_.Close(anchor_);
 }
@@ -41,8 +54,7 @@ bool Durability::WaitUpTo(FileHandle file, std::int64_t to) {
     const bool done = files_.WriteOut(file, waited_, to - waited_, /*wait=*/true);
     const auto took = steady_clock::now() - start;
     waited_ = to;
-    if (took > milliseconds(50)) ahead_ = std::max(kLeastBudget, ahead_ / 2);
-    if (took < milliseconds(10)) ahead_ = std::min(kMostAhead, ahead_ * 2);
+    Adapt(ahead_, took, milliseconds(10), milliseconds(50), kLeastBudget, kMostAhead);
     return done;
 }
 
@@ -87,8 +99,7 @@ bool Durability::FlushGathered(FileHandle file) {
     const auto start = steady_clock::now();
     const bool flushed = anchor_ != kNoFile ? files_.FlushFileSystem(anchor_) : files_.Flush(file);
     const auto took = steady_clock::now() - start;
-    if (took > milliseconds(100)) budget_ = std::max(kLeastBudget, budget_ / 2);
-    if (took < milliseconds(25)) budget_ = std::min(kMostBudget, budget_ * 2);
+    Adapt(budget_, took, milliseconds(25), milliseconds(100), kLeastBudget, kMostBudget);
     pending_ = 0;
     return flushed;
 }
