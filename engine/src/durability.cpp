@@ -35,15 +35,28 @@ bool Durability::Wrote(FileHandle file, std::int64_t offset, std::int64_t count,
     if (file != file_) {
         file_ = file;
         waited_ = started_ = offset;
+        unstarted_ = startedDirty_ = 0;
     }
     const std::int64_t written = offset + count;
+    if (dirty) {
+        pending_ += count;
+        unstarted_ += count;
+    }
     // Many small inputs in a row are handed on a batch at a time, not one call each.
     if (written - started_ >= kBatch) {
         if (!files_.WriteOut(file, started_, written - started_, /*wait=*/false)) return false;
         started_ = written;
+        // On a disk file system what this file's own waits cover reaches the device without a
+        // flush, and the flush at the end only commits where it lies; what they do not cover
+        // is counted when the file is finished. Elsewhere (NFS, FUSE) only a flush puts it on
+        // the medium.
+        if (kind_ == WriteBack::FileSystem) {
+            pending_ -= unstarted_;
+            startedDirty_ += unstarted_;
+        }
+        unstarted_ = 0;
     }
     if (!WaitUpTo(file, std::min(started_, written - ahead_))) return false;
-    if (dirty) pending_ += count;
     return pending_ < budget_ || FlushGathered(file);
 }
 
@@ -78,7 +91,8 @@ bool Durability::Finished(FileHandle file, std::int64_t length) {
         !files_.WriteOut(file, unstarted, length - unstarted, /*wait=*/false)) {
         return false;
     }
-    if (!copiedInSlices) pending_ += length;
+    // What the file's own waits did not cover goes with the next flush.
+    pending_ += copiedInSlices ? std::min(startedDirty_, unstarted - waited_) : length;
     return pending_ < budget_ || FlushGathered(file);
 }
 
@@ -100,7 +114,7 @@ bool Durability::FlushGathered(FileHandle file) {
     const bool flushed = anchor_ != kNoFile ? files_.FlushFileSystem(anchor_) : files_.Flush(file);
     const auto took = steady_clock::now() - start;
     Adapt(budget_, took, milliseconds(25), milliseconds(100), kLeastBudget, kMostBudget);
-    pending_ = 0;
+    pending_ = unstarted_ = startedDirty_ = 0;
     return flushed;
 }
 

@@ -65,8 +65,12 @@ class Durability {
     std::int64_t waited_ = 0;
     std::int64_t started_ = 0;
     std::int64_t ahead_ = std::int64_t{512} << 10;
-    // Bytes written since the last flush, and how many to let gather before the next.
+    // Bytes written since the last flush that only a flush puts on the medium, and how many to
+    // let gather before the next. Of the file being written: the bytes not yet asked for, and
+    // those asked for, which its own waits put on the device.
     std::int64_t pending_ = 0;
+    std::int64_t unstarted_ = 0;
+    std::int64_t startedDirty_ = 0;
     std::int64_t budget_ = std::int64_t{4} << 20;
 };
 
