@@ -23,10 +23,8 @@ std::int64_t GetPartSize(const DivideSettings& settings) {
     if (bytes <= -kLimit) return std::numeric_limits<std::int64_t>::min();
     // Half to even, whatever rounding mode the process happens to be in.
     double whole = std::floor(bytes);
-    double fraction = bytes - whole;
-    // Parity through the integer, which fits: fmod would be the engine's one call into libm.
-    const bool odd = (static_cast<std::int64_t>(whole) & 1) != 0;
-    if (fraction > 0.5 || (fraction == 0.5 && odd)) whole += 1.0;
+    const double fraction = bytes - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) whole += 1.0;
     if (whole >= kLimit) return std::numeric_limits<std::int64_t>::max();
     return static_cast<std::int64_t>(whole);
 }
