@@ -88,8 +88,7 @@ class DivideJob {
             if (partIsFile_ && !durability_.begun() && !durability_.Begin(part_.get(), true))
                 return false;
 
-            // CancelRequested changes only inside pumps, and none runs within a part, so one
-            // test before the part's first block sees what a test before every block would.
+            // Tested once a part: only PumpEvents runs the handler that requests it.
             if (state_.CancelRequested) {
                 TakeCancelStep(state_);
             } else {
