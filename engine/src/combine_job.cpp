@@ -4,6 +4,7 @@
 #include <ctime>
 #include <string>
 
+#include "owned_file.h"
 #include "path_identity.h"
 #include "slices.h"
 
@@ -14,28 +15,6 @@ namespace {
 constexpr const char* kCopyErrorText = "Error while copying a file.";
 constexpr const char* kCreateErrorText = "Unable to create the combined file.";
 constexpr const char* kProcessedText = " file(s) processed sucessfully!";
-
-// Closes a handle left open when the job leaves early (a pump that throws included).
-class HandleGuard {
-  public:
-    HandleGuard(FileLayer& files, FileHandle handle) : files_(files), handle_(handle) {}
-    ~HandleGuard() {
-        if (handle_ != kNoFile) files_.Close(handle_);
-    }
-    HandleGuard(const HandleGuard&) = delete;
-    HandleGuard& operator=(const HandleGuard&) = delete;
-
-    FileHandle get() const { return handle_; }
-    bool Close() {
-        FileHandle handle = handle_;
-        handle_ = kNoFile;
-        return files_.Close(handle);
-    }
-
-  private:
-    FileLayer& files_;
-    FileHandle handle_;
-};
 
 void Fail(RunState& state, const char* text) {
     state.ResultText = text;
@@ -78,8 +57,9 @@ class OutputTime {
 // input cannot be opened or read whole, or the output cannot take it.
 bool AppendInput(const std::string& path, HoleWriter& output, const FileIdentity& outputIdentity,
                  OutputTime& time, FileLayer& files, SliceCopier& slices) {
-    HandleGuard input(files, files.OpenRead(path));
-    if (input.get() == kNoFile) return false;
+    // Only read: a failed close loses nothing, so it is left to the destructor.
+    OwnedFile input(files, files.OpenRead(path));
+    if (!input) return false;
     auto status = files.Status(input.get());
     // Only regular files are inputs: a device or pipe has no size to copy.
     if (!status || status->kind != PathKind::File) return false;
@@ -92,8 +72,6 @@ bool AppendInput(const std::string& path, HoleWriter& output, const FileIdentity
         runs.Start(input.get(), *status);
         if (slices.Copy(runs, output, size) != size) return false;
     }
-    // The input was only read and every byte of it has arrived: a failed close loses nothing.
-    input.Close();
     return true;
 }
 
@@ -134,8 +112,8 @@ void RunCombineJob(const CombineSettings& settings, RunState& state, ProgressSin
     // A file that is not there yet cannot be one of the inputs, so only an output that exists
     // already is compared with every input (the check's probe normally leaves none).
     const bool outputExisted = LookTwice(settings.OutputPath, files).has_value();
-    HandleGuard output(files, files.Create(settings.OutputPath, /*exclusive=*/true));
-    if (output.get() == kNoFile) {
+    OwnedFile output(files, files.Create(settings.OutputPath, /*exclusive=*/true));
+    if (!output) {
         Fail(state, kCreateErrorText);
         return;
     }

@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 
+#include "owned_file.h"
 #include "partory/name_template.h"
 #include "partory/paths.h"
 #include "slices.h"
@@ -22,10 +23,8 @@ std::int64_t GetPartSize(const DivideSettings& settings) {
     if (bytes <= -kLimit) return std::numeric_limits<std::int64_t>::min();
     // Half to even, whatever rounding mode the process happens to be in.
     double whole = std::floor(bytes);
-    double fraction = bytes - whole;
-    // Parity through the integer, which fits: fmod would be the engine's one call into libm.
-    const bool odd = (static_cast<std::int64_t>(whole) & 1) != 0;
-    if (fraction > 0.5 || (fraction == 0.5 && odd)) whole += 1.0;
+    const double fraction = bytes - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) whole += 1.0;
     if (whole >= kLimit) return std::numeric_limits<std::int64_t>::max();
     return static_cast<std::int64_t>(whole);
 }
@@ -52,13 +51,9 @@ class DivideJob {
           durability_(files),
           slices_(files, pump, durability_),
           runs_(files),
-          partWriter_(files) {}
-
-    ~DivideJob() {
-        // Whatever way the job is left, nothing it opened stays open.
-        CloseQuietly(part_);
-        CloseQuietly(source_);
-    }
+          partWriter_(files),
+          source_(files),
+          part_(files) {}
 
     void Run() {
         if (!Divide()) Fail();
@@ -69,13 +64,13 @@ class DivideJob {
     bool Divide() {
         const std::int64_t size = GetPartSize(settings_);
 
-        source_ = files_.OpenReadWrite(settings_.SourcePath);
-        if (source_ == kNoFile) return false;
-        const auto source = files_.Status(source_);
+        source_ = OwnedFile(files_, files_.OpenReadWrite(settings_.SourcePath));
+        if (!source_) return false;
+        const auto source = files_.Status(source_.get());
         // A device or pipe has no size to divide by.
         if (!source || source->kind != PathKind::File) return false;
         const std::int64_t n = source->size;
-        runs_.Start(source_, *source);
+        runs_.Start(source_.get(), *source);
 
         if (size <= 0) return false;  // no division; a negative size gives no parts either
         const std::int64_t count = n / size + (n % size != 0 ? 1 : 0);
@@ -88,13 +83,12 @@ class DivideJob {
             const std::string path =
                 JoinPath(settings_.DestinationFolder, MakePartName(settings_.NameTemplate, p));
             if (!OpenPart(path, source->identity)) return false;
-            partWriter_.Start(part_, 0, partIsFile_);
+            partWriter_.Start(part_.get(), 0, partIsFile_);
             // The first part that is a file tells how the parts reach the medium.
-            if (partIsFile_ && !durability_.begun() && !durability_.Begin(part_, true))
+            if (partIsFile_ && !durability_.begun() && !durability_.Begin(part_.get(), true))
                 return false;
 
-            // CancelRequested changes only inside pumps, and none runs within a part, so one
-            // test before the part's first block sees what a test before every block would.
+            // Tested once a part: only PumpEvents runs the handler that requests it.
             if (state_.CancelRequested) {
                 TakeCancelStep(state_);
             } else {
@@ -106,12 +100,10 @@ class DivideJob {
                 if (copied < std::min(size, n - (p - 1) * size)) return false;
                 // A flush at the part's end, which may wait for the device, comes after a paint.
                 if (!block_ && durability_.waits()) pump_.KeepAlive();
-                if (partIsFile_ && !durability_.Finished(part_, copied)) return false;
+                if (partIsFile_ && !durability_.Finished(part_.get(), copied)) return false;
             }
 
-            const FileHandle part = part_;
-            part_ = kNoFile;
-            if (!files_.Close(part)) return false;
+            if (!part_.Close()) return false;
             progress_.SetPosition(p);
             pump_.PumpEvents();
             if (state_.Stopped) break;
@@ -119,9 +111,7 @@ class DivideJob {
 
         // Written is not done: the parts count only once they are on the medium.
         if (!state_.Stopped && !durability_.Finish()) return false;
-        const FileHandle sourceFile = source_;
-        source_ = kNoFile;
-        if (!files_.Close(sourceFile)) return false;
+        if (!source_.Close()) return false;
         if (!state_.Stopped) {
             state_.ResultText = std::to_string(count) + " file(s) sucessfully created!";
             state_.Succeeded = true;
@@ -142,7 +132,7 @@ class DivideJob {
                 std::int64_t got = want;
                 if (!blockIsHole_) {
                     if (!runs_.Ready()) return -1;
-                    got = files_.Read(source_, block_.get(), want);
+                    got = files_.Read(source_.get(), block_.get(), want);
                     if (got < 0) return -1;
                 }
                 runs_.Passed(got);
@@ -156,7 +146,8 @@ class DivideJob {
             if (blockIsHole_) {
                 if (!partWriter_.Skip(take)) return -1;
             } else {
-                if (!partWriter_.Ready() || !files_.Write(part_, block_.get() + blockAt_, take)) {
+                if (!partWriter_.Ready() ||
+                    !files_.Write(part_.get(), block_.get() + blockAt_, take)) {
                     return -1;
                 }
                 partWriter_.Wrote(take);
@@ -172,28 +163,21 @@ class DivideJob {
     // just created cannot be the source, so only one that was there already is examined.
     bool OpenPart(const std::string& path, const FileIdentity& sourceIdentity) {
         const NewFile created = files_.CreateNew(path);
-        part_ = created.file;
+        part_ = OwnedFile(files_, created.file);
         partIsFile_ = true;
-        if (created.outcome != NewFile::Outcome::NameTaken) return part_ != kNoFile;
-        part_ = files_.Create(path, false);
-        if (part_ == kNoFile) return false;
-        const auto status = files_.Status(part_);
+        if (created.outcome != NewFile::Outcome::NameTaken) return static_cast<bool>(part_);
+        part_ = OwnedFile(files_, files_.Create(path, false));
+        if (!part_) return false;
+        const auto status = files_.Status(part_.get());
         if (!status || status->identity == sourceIdentity) return false;
         partIsFile_ = status->kind == PathKind::File;
         // Only a non-empty file needs cutting; devices cannot be cut at all.
-        return status->size == 0 || files_.Truncate(part_);
+        return status->size == 0 || files_.Truncate(part_.get());
     }
 
     void Fail() {
-        CloseQuietly(part_);
-        CloseQuietly(source_);
         state_.ResultText = DivisionErrorText(settings_.SourcePath);
         state_.Succeeded = false;
-    }
-
-    void CloseQuietly(FileHandle& file) {
-        if (file != kNoFile) files_.Close(file);
-        file = kNoFile;
     }
 
     const DivideSettings& settings_;
@@ -205,8 +189,9 @@ class DivideJob {
     SliceCopier slices_;
     SourceRuns runs_;
     HoleWriter partWriter_;
-    FileHandle source_ = kNoFile;
-    FileHandle part_ = kNoFile;
+    // After durability_, so that on the way out they close before its handle, the part first.
+    OwnedFile source_;
+    OwnedFile part_;
     // Small parts only: the block of the source in hand, and how much of it is used.
     std::unique_ptr<char[]> block_;
     std::int64_t blockHeld_ = 0;

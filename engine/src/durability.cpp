@@ -18,16 +18,12 @@ void Adapt(std::int64_t& amount, std::chrono::steady_clock::duration took,
 
 }  // namespace
 
-Durability::~Durability() {
-    if (anchor_ != kNoFile) files_.Close(anchor_);
-}
-
 bool Durability::Begin(FileHandle first, bool manyFiles) {
     begun_ = true;
     kind_ = files_.WriteBackOf(first);
     if (kind_ != WriteBack::FileSystem || !manyFiles) return true;
-    anchor_ = files_.Duplicate(first);
-    return anchor_ != kNoFile;
+    anchor_ = OwnedFile(files_, files_.Duplicate(first));
+    return static_cast<bool>(anchor_);
 }
 
 bool Durability::Wrote(FileHandle file, std::int64_t offset, std::int64_t count, bool dirty) {
@@ -97,11 +93,9 @@ bool Durability::Finished(FileHandle file, std::int64_t length) {
 }
 
 bool Durability::Finish() {
-    if (anchor_ == kNoFile) return true;
-    const bool flushed = FlushGathered(anchor_);
-    const FileHandle anchor = anchor_;
-    anchor_ = kNoFile;
-    return files_.Close(anchor) && flushed;
+    if (!anchor_) return true;
+    const bool flushed = FlushGathered(anchor_.get());
+    return anchor_.Close() && flushed;
 }
 
 bool Durability::FlushFile(FileHandle file) {
@@ -111,7 +105,7 @@ bool Durability::FlushFile(FileHandle file) {
 bool Durability::FlushGathered(FileHandle file) {
     using namespace std::chrono;
     const auto start = steady_clock::now();
-    const bool flushed = anchor_ != kNoFile ? files_.FlushFileSystem(anchor_) : files_.Flush(file);
+    const bool flushed = anchor_ ? files_.FlushFileSystem(anchor_.get()) : files_.Flush(file);
     const auto took = steady_clock::now() - start;
     Adapt(budget_, took, milliseconds(25), milliseconds(100), kLeastBudget, kMostBudget);
     pending_ = unstarted_ = startedDirty_ = 0;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 
+#include "owned_file.h"
 #include "partory/file_layer.h"
 
 namespace partory {
@@ -17,8 +18,7 @@ namespace partory {
 // nor the last one hold the window for long.
 class Durability {
   public:
-    explicit Durability(FileLayer& files) : files_(files) {}
-    ~Durability();
+    explicit Durability(FileLayer& files) : files_(files), anchor_(files) {}
     Durability(const Durability&) = delete;
     Durability& operator=(const Durability&) = delete;
 
@@ -58,7 +58,7 @@ class Durability {
     FileLayer& files_;
     WriteBack kind_ = WriteBack::None;
     bool begun_ = false;
-    FileHandle anchor_ = kNoFile;  // the second handle, for the file system's flush
+    OwnedFile anchor_;  // the second handle, for the file system's flush
     // The file being written: from `waited_` on its write-back is not known to be done, from
     // `started_` it has not been asked for.
     FileHandle file_ = kNoFile;

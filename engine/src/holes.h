@@ -51,7 +51,7 @@ class SourceRuns {
 // Where a copy from SourceRuns writes: a file at a known offset. A hole of the source becomes
 // a hole here by moving the position past it; Finish gives the file its length when the last
 // bytes were a hole. What is not a regular file (a device a part's name links to) cannot hold
-// holes: it is written zeros instead, as before holes were kept.
+// holes: it is written zeros instead.
 class HoleWriter {
   public:
     explicit HoleWriter(FileLayer& files) : files_(files) {}

@@ -48,16 +48,20 @@ const char* SystemPath(const std::string& path) {
     return path.c_str();
 }
 
-int OpenRetrying(const std::string& pathText, int flags, mode_t mode = 0) {
+// Makes a system call again for as long as a signal interrupts it.
+template <typename Call>
+auto Retrying(Call call) {
+    auto result = call();
+    while (result == -1 && errno == EINTR) result = call();
+    return result;
+}
+
+int Open(const std::string& pathText, int flags, mode_t mode = 0) {
     const char* path = SystemPath(pathText);
     if (!path) return kNoFile;
-    int fd;
-    do {
-        // Non-blocking, so that a named pipe among the paths fails at once instead of waiting
-        // forever for its other end; regular files ignore the flag.
-        fd = ::open(path, flags | O_CLOEXEC | O_NONBLOCK, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
+    // Non-blocking, so that a named pipe among the paths fails at once instead of waiting
+    // forever for its other end; regular files ignore the flag.
+    return Retrying([&] { return ::open(path, flags | O_CLOEXEC | O_NONBLOCK, mode); });
 }
 
 // File systems whose syncfs writes out every file and, since Linux 5.8, reports the write-back
@@ -80,24 +84,14 @@ WriteBack WriteBackOfType(decltype(statfs::f_type) type) {
     }
 }
 
-int RetryingInterrupted(int (*call)(int), int file) {
-    int result;
-    do {
-        result = call(file);
-    } while (result != 0 && errno == EINTR);
-    return result;
-}
-
 class OsFiles final : public FileLayer {
   public:
-    FileHandle OpenReadWrite(const std::string& path) override {
-        return OpenRetrying(path, O_RDWR);
-    }
+    FileHandle OpenReadWrite(const std::string& path) override { return Open(path, O_RDWR); }
 
-    FileHandle OpenRead(const std::string& path) override { return OpenRetrying(path, O_RDONLY); }
+    FileHandle OpenRead(const std::string& path) override { return Open(path, O_RDONLY); }
 
     FileHandle Create(const std::string& path, bool exclusive) override {
-        int fd = OpenRetrying(path, O_RDWR | O_CREAT, 0666);
+        int fd = Open(path, O_RDWR | O_CREAT, 0666);
         if (fd < 0 || !exclusive) return fd;
         // Advisory only: keeps a second Partory (or any flock user) from writing it at once.
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -108,19 +102,15 @@ class OsFiles final : public FileLayer {
     }
 
     NewFile CreateNew(const std::string& path) override {
-        const int fd = OpenRetrying(path, O_RDWR | O_CREAT | O_EXCL, 0666);
+        const int fd = Open(path, O_RDWR | O_CREAT | O_EXCL, 0666);
         if (fd >= 0) return NewFile::Created(fd);
         return errno == EEXIST ? NewFile::NameTaken() : NewFile::Failed();
     }
 
-    bool Truncate(FileHandle file) override { return ::ftruncate(file, 0) == 0; }
+    bool Truncate(FileHandle file) override { return SetLength(file, 0); }
 
     bool SetLength(FileHandle file, std::int64_t length) override {
-        int result;
-        do {
-            result = ::ftruncate(file, static_cast<off_t>(length));
-        } while (result != 0 && errno == EINTR);
-        return result == 0;
+        return Retrying([&] { return ::ftruncate(file, static_cast<off_t>(length)); }) == 0;
     }
 
     std::int64_t Seek(FileHandle file, std::int64_t offset, SeekTo to) override {
@@ -158,11 +148,9 @@ class OsFiles final : public FileLayer {
         auto* bytes = static_cast<char*>(buffer);
         std::int64_t done = 0;
         while (done < count) {
-            ssize_t got = ::read(file, bytes + done, static_cast<size_t>(count - done));
-            if (got < 0) {
-                if (errno == EINTR) continue;
-                return -1;
-            }
+            const ssize_t got = Retrying(
+                [&] { return ::read(file, bytes + done, static_cast<size_t>(count - done)); });
+            if (got < 0) return -1;
             if (got == 0) break;
             done += got;
         }
@@ -173,12 +161,9 @@ class OsFiles final : public FileLayer {
         const auto* bytes = static_cast<const char*>(buffer);
         std::int64_t done = 0;
         while (done < count) {
-            ssize_t put = ::write(file, bytes + done, static_cast<size_t>(count - done));
-            if (put < 0) {
-                if (errno == EINTR) continue;
-                return false;
-            }
-            if (put == 0) return false;
+            const ssize_t put = Retrying(
+                [&] { return ::write(file, bytes + done, static_cast<size_t>(count - done)); });
+            if (put <= 0) return false;
             done += put;
         }
         return true;
@@ -189,14 +174,14 @@ class OsFiles final : public FileLayer {
         while (done < count) {
             // Large chunks, but bounded so a huge part never asks for more than ssize_t holds.
             std::int64_t chunk = std::min<std::int64_t>(count - done, std::int64_t{1} << 30);
-            ssize_t put =
-                ::copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(chunk), 0);
+            const ssize_t put = Retrying([&] {
+                return ::copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(chunk), 0);
+            });
             if (put > 0) {
                 done += put;
                 continue;
             }
             if (put == 0) return done;
-            if (errno == EINTR) continue;
             if (done == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
                               errno == EOPNOTSUPP || errno == EBADF)) {
                 // This pair of files cannot be copied by the kernel; fall back for this call.
@@ -217,6 +202,7 @@ class OsFiles final : public FileLayer {
         return done;
     }
 
+    // Never retried: Linux frees the descriptor even on EINTR, so a retry could close another's.
     bool Close(FileHandle file) override { return ::close(file) == 0; }
 
     FileHandle Duplicate(FileHandle file) override { return ::fcntl(file, F_DUPFD_CLOEXEC, 0); }
@@ -231,19 +217,20 @@ class OsFiles final : public FileLayer {
         const unsigned flags =
             wait ? SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER
                  : SYNC_FILE_RANGE_WRITE;
-        int result;
-        do {
-            result = ::sync_file_range(file, static_cast<off64_t>(offset),
-                                       static_cast<off64_t>(count), flags);
-        } while (result != 0 && errno == EINTR);
+        const int result = Retrying([&] {
+            return ::sync_file_range(file, static_cast<off64_t>(offset),
+                                     static_cast<off64_t>(count), flags);
+        });
         // Only a hint where the kernel cannot do it; the flush at the end still tells.
         return result == 0 || errno == ESPIPE || errno == EINVAL || errno == ENOSYS;
     }
 
-    bool Flush(FileHandle file) override { return RetryingInterrupted(::fsync, file) == 0; }
+    bool Flush(FileHandle file) override {
+        return Retrying([&] { return ::fsync(file); }) == 0;
+    }
 
     bool FlushFileSystem(FileHandle file) override {
-        return RetryingInterrupted(::syncfs, file) == 0;
+        return Retrying([&] { return ::syncfs(file); }) == 0;
     }
 
     bool SetModifiedTime(FileHandle file, std::int64_t secondsSinceEpoch) override {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "owned_file.h"
 #include "partory/name_template.h"
 #include "path_identity.h"
 
@@ -167,10 +168,10 @@ bool CreateFolderWithParents(std::string_view folder, FileLayer& files, PathSynt
 
 bool ProbeOutputFile(const std::string& path, FileLayer& files) {
     try {
-        FileHandle file = files.Create(path, /*exclusive=*/false);
-        if (file == kNoFile) return false;
-        const bool truncated = files.Truncate(file);
-        const bool closed = files.Close(file);
+        OwnedFile file(files, files.Create(path, /*exclusive=*/false));
+        if (!file) return false;
+        const bool truncated = files.Truncate(file.get());
+        const bool closed = file.Close();
         // After a failure the file stays: an existing file that could not be cut is kept.
         return truncated && closed && files.Delete(path);
     } catch (...) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "forwarding_layer.h"
 #include "partory/file_layer.h"
 
 namespace partory::testing {
@@ -37,12 +38,13 @@ enum class FileOp {
 };
 const char* FileOpName(FileOp op);
 
-// Passes every call to the real file layer, counting them, and makes chosen ones fail the way
-// the OS would report it. A failed Close still closes the real file; a failed Copy or Write may
-// first pass on some bytes, as a disk that fills up in the middle of a part does.
-class FaultyFileLayer : public FileLayer {
+// Passes every call to the layer below (the real one unless told), counting them, and makes
+// chosen ones fail the way the OS would report it. A failed Close still closes the file below; a
+// failed Copy or Write may first pass on some bytes, as a disk that fills up in the middle of a
+// part does.
+class FaultyFileLayer : public ForwardingLayer {
   public:
-    explicit FaultyFileLayer(FileLayer& real = OsFileLayer()) : real_(real) {}
+    explicit FaultyFileLayer(FileLayer& below = OsFileLayer()) : ForwardingLayer(below) {}
 
     // The n-th call (1-based) of any operation fails.
     void FailNth(std::int64_t n) { failNth_ = n; }
@@ -67,28 +69,58 @@ class FaultyFileLayer : public FileLayer {
     int openHandles() const { return static_cast<int>(open_.size()); }
     const std::vector<FileOp>& log() const { return log_; }
 
-    FileHandle OpenReadWrite(const std::string& path) override;
-    FileHandle OpenRead(const std::string& path) override;
-    FileHandle Create(const std::string& path, bool exclusive) override;
+    FileHandle OpenReadWrite(const std::string& p) override {
+        return ShouldFail(FileOp::OpenReadWrite) ? kNoFile : Track(below_.OpenReadWrite(p));
+    }
+    FileHandle OpenRead(const std::string& p) override {
+        return ShouldFail(FileOp::OpenRead) ? kNoFile : Track(below_.OpenRead(p));
+    }
+    FileHandle Create(const std::string& p, bool x) override {
+        return ShouldFail(FileOp::Create) ? kNoFile : Track(below_.Create(p, x));
+    }
     NewFile CreateNew(const std::string& path) override;
-    bool Truncate(FileHandle file) override;
-    bool SetLength(FileHandle file, std::int64_t length) override;
-    std::int64_t Seek(FileHandle file, std::int64_t offset, SeekTo to) override;
-    std::optional<FileStatus> Status(FileHandle file) override;
-    std::optional<FileStatus> StatusOfPath(const std::string& path) override;
+    bool Truncate(FileHandle f) override {
+        return !ShouldFail(FileOp::Truncate) && below_.Truncate(f);
+    }
+    bool SetLength(FileHandle f, std::int64_t n) override {
+        return !ShouldFail(FileOp::SetLength) && below_.SetLength(f, n);
+    }
+    std::int64_t Seek(FileHandle f, std::int64_t at, SeekTo to) override {
+        return ShouldFail(FileOp::Seek) ? -1 : below_.Seek(f, at, to);
+    }
+    std::optional<FileStatus> Status(FileHandle f) override {
+        return ShouldFail(FileOp::Status) ? std::nullopt : below_.Status(f);
+    }
+    std::optional<FileStatus> StatusOfPath(const std::string& p) override {
+        return ShouldFail(FileOp::StatusOfPath) ? std::nullopt : below_.StatusOfPath(p);
+    }
     std::int64_t Read(FileHandle file, void* buffer, std::int64_t count) override;
     bool Write(FileHandle file, const void* buffer, std::int64_t count) override;
     std::int64_t Copy(FileHandle from, FileHandle to, std::int64_t count) override;
     bool Close(FileHandle file) override;
-    bool SetModifiedTime(FileHandle file, std::int64_t secondsSinceEpoch) override;
-    bool Delete(const std::string& path) override;
-    bool CreateFolder(const std::string& path) override;
-    FileHandle Duplicate(FileHandle file) override;
+    bool SetModifiedTime(FileHandle f, std::int64_t s) override {
+        return !ShouldFail(FileOp::SetModifiedTime) && below_.SetModifiedTime(f, s);
+    }
+    bool Delete(const std::string& p) override {
+        return !ShouldFail(FileOp::Delete) && below_.Delete(p);
+    }
+    bool CreateFolder(const std::string& p) override {
+        return !ShouldFail(FileOp::CreateFolder) && below_.CreateFolder(p);
+    }
+    FileHandle Duplicate(FileHandle f) override {
+        return ShouldFail(FileOp::Duplicate) ? kNoFile : Track(below_.Duplicate(f));
+    }
     // Answers without a fault: the question cannot fail.
-    WriteBack WriteBackOf(FileHandle file) override;
-    bool WriteOut(FileHandle file, std::int64_t offset, std::int64_t count, bool wait) override;
-    bool Flush(FileHandle file) override;
-    bool FlushFileSystem(FileHandle file) override;
+    WriteBack WriteBackOf(FileHandle f) override {
+        return writeBack_ ? *writeBack_ : below_.WriteBackOf(f);
+    }
+    bool WriteOut(FileHandle f, std::int64_t at, std::int64_t n, bool wait) override {
+        return !ShouldFail(FileOp::WriteOut) && below_.WriteOut(f, at, n, wait);
+    }
+    bool Flush(FileHandle f) override { return !ShouldFail(FileOp::Flush) && below_.Flush(f); }
+    bool FlushFileSystem(FileHandle f) override {
+        return !ShouldFail(FileOp::FlushFileSystem) && below_.FlushFileSystem(f);
+    }
 
   private:
     // Counts the call and tells whether it must fail.
@@ -97,7 +129,6 @@ class FaultyFileLayer : public FileLayer {
     // What a read of `count` bytes may get before the made-up end of the files.
     std::int64_t ReadLimit(std::int64_t count) const;
 
-    FileLayer& real_;
     std::int64_t failNth_ = 0;
     std::map<FileOp, std::set<int>> failOps_;
     std::set<FileOp> failAll_;

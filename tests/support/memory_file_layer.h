@@ -45,8 +45,8 @@ class MemoryFileLayer final : public FileLayer {
     bool SetModifiedTime(FileHandle file, std::int64_t secondsSinceEpoch) override;
     bool Delete(const std::string& path) override;
     bool CreateFolder(const std::string& path) override;
-    // Memory is the medium: there is nothing to write out.
     FileHandle Duplicate(FileHandle file) override;
+    // Memory is the medium: there is nothing to write out.
     WriteBack WriteBackOf(FileHandle) override { return WriteBack::None; }
     bool WriteOut(FileHandle file, std::int64_t, std::int64_t, bool) override {
         return Find(file) != nullptr;

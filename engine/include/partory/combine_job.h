@@ -16,8 +16,6 @@ struct CombineSettings {
     std::string OutputPath;
 };
 
-inline constexpr std::int64_t kCombineBufferSize = 61440;
-
 // A time as the packed local DOS date and time carries it: two-second steps, years 1980 to
 // 2107. nullopt when it lies outside that range.
 std::optional<std::int64_t> RoundTripDosTime(std::int64_t secondsSinceEpoch);
