@@ -18,7 +18,7 @@
 #include <algorithm>
 
 #include "dialog_state_folder.h"
-#include "fonts.h"
+#include "text_fitting.h"
 
 namespace {
 
