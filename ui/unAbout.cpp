@@ -10,7 +10,7 @@
 #include <QPixmap>
 #include <QUrl>
 
-#include "accessibility.h"
+#include "accessible_widgets.h"
 #include "fonts.h"
 #include "user_dialogs.h"
 #include "widgets/web_link.h"

@@ -7,7 +7,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 
-#include "accessibility.h"
+#include "accessible_widgets.h"
 #include "event_pump.h"
 #include "fonts.h"
 #include "partory/settings_check.h"
