@@ -5,10 +5,10 @@
 
 #include <QtTest>
 
-#include "fonts.h"
 #include "main_window_harness.h"
 #include "partory/run_control.h"
 #include "temp_dir.h"
+#include "text/fonts.h"
 #include "widgets/image_button.h"
 #include "widgets/outcome_line.h"
 #include "widgets/percent_bar.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "key_names.h"
+#include "text/key_names.h"
 
 namespace {
 

@@ -9,15 +9,15 @@
 #include <QMenu>
 #include <QScrollBar>
 
-#include "file_list.h"
-#include "fonts.h"
-#include "natural_order.h"
-#include "unMain.h"
-#include "user_dialogs.h"
+#include "platform/user_dialogs.h"
+#include "text/fonts.h"
+#include "text/natural_order.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
+#include "widgets/file_list.h"
 #include "widgets/image_button.h"
 #include "widgets/page_labels.h"
+#include "window/unMain.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unMain.h"
+#include "window/unMain.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,16 +13,16 @@
 #include <QTimer>
 #include <clocale>
 
-#include "accessible_widgets.h"
-#include "fonts.h"
-#include "unAbout.h"
-#include "user_dialogs.h"
+#include "platform/user_dialogs.h"
+#include "platform/window_placement.h"
+#include "text/fonts.h"
+#include "widgets/accessible_widgets.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
 #include "widgets/image_button.h"
 #include "widgets/page_labels.h"
 #include "widgets/percent_bar.h"
-#include "widgets/window_placement.h"
+#include "window/unAbout.h"
 
 namespace {
 

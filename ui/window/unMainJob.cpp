@@ -7,12 +7,11 @@
 #include <QListWidget>
 #include <QRadioButton>
 
-#include "accessible_widgets.h"
-#include "event_pump.h"
-#include "fonts.h"
 #include "partory/settings_check.h"
-#include "unMain.h"
-#include "user_dialogs.h"
+#include "platform/event_pump.h"
+#include "platform/user_dialogs.h"
+#include "text/fonts.h"
+#include "widgets/accessible_widgets.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
 #include "widgets/focus_label.h"
@@ -20,6 +19,7 @@
 #include "widgets/outcome_line.h"
 #include "widgets/percent_bar.h"
 #include "widgets/status_line.h"
+#include "window/unMain.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "accessible_widgets.h"
+#include "widgets/accessible_widgets.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -8,8 +8,8 @@
 #include <QLabel>
 #include <QPointer>
 
-#include "event_pump.h"
-#include "key_names.h"
+#include "platform/event_pump.h"
+#include "text/key_names.h"
 #include "widgets/animation_control.h"
 #include "widgets/image_button.h"
 #include "widgets/percent_bar.h"

@@ -9,10 +9,10 @@
 #include <QListWidget>
 #include <utility>
 
-#include "unMain.h"
 #include "widgets/browse_edit.h"
 #include "widgets/image_button.h"
 #include "widgets/percent_bar.h"
+#include "window/unMain.h"
 
 void TfmMain::nameControlsForAccessibility() {
     // The side buttons show only a glyph: they are named as their hints begin.

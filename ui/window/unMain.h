@@ -23,11 +23,11 @@
 #include <QString>
 #include <QWidget>
 
-#include "event_pump.h"
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
 #include "partory/run_control.h"
-#include "user_dialogs.h"
+#include "platform/event_pump.h"
+#include "platform/user_dialogs.h"
 #include "widgets/picture_strip.h"
 #include "widgets/size_spin_edit.h"
 #include "widgets/template_edit.h"

@@ -11,8 +11,8 @@
 #include <QMenu>
 #include <utility>
 
-#include "unMain.h"
 #include "widgets/image_button.h"
+#include "window/unMain.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "text_fitting.h"
+#include "text/text_fitting.h"
 
 #include <QFontMetrics>
 #include <QTextBoundaryFinder>
