@@ -28,6 +28,7 @@
 #include "partory/run_control.h"
 #include "platform/event_pump.h"
 #include "platform/user_dialogs.h"
+#include "widgets/file_list.h"
 #include "widgets/picture_strip.h"
 #include "widgets/size_spin_edit.h"
 #include "widgets/template_edit.h"
@@ -38,7 +39,6 @@ class QComboBox;
 class QFileDialog;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QMenu;
 class QRadioButton;
 class AnimationControl;
@@ -125,7 +125,7 @@ class TfmMain : public QWidget {
     QLabel* Label10 = nullptr;
     QLabel* lbl_total = nullptr;
     AnimationControl* movie_arrows = nullptr;
-    QListWidget* list = nullptr;
+    FileList* list = nullptr;
     ImageButton* btnCombinedAdd = nullptr;
     ImageButton* btnCombinedRemove = nullptr;
     ImageButton* btnCombinedClear = nullptr;

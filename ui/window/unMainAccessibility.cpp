@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QListWidget>
 #include <utility>
 
 #include "widgets/browse_edit.h"
