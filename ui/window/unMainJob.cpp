@@ -181,11 +181,11 @@ void TfmMain::startJob() {
     partory::SettingsCheckResult check;
     if (divide) {
         divideSettings = readDivideSettings();
-        check = partory::CheckDivideSettings(divideSettings);
+        check = partory::CheckDivideSettings(divideSettings, files_);
         writeBackDivideSettings(divideSettings);
     } else {
         combineSettings = readCombineSettings();
-        check = partory::CheckCombineSettings(combineSettings);
+        check = partory::CheckCombineSettings(combineSettings, files_);
         writeBackCombineSettings(combineSettings);
     }
     if (!check.Passed) {
