@@ -227,8 +227,6 @@ void TfmMain::startJob() {
     bar->SetPosition(0);
     partory::ResetRunState(state);
     pump_.PumpAll();
-    // The task radio buttons choose the job; they can only change on the task page, so they
-    // always agree with the page whose settings were just checked.
     if (divide) {
         partory::RunDivideJob(divideSettings, state, *bar, pump_, files_);
     } else {
