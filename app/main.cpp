@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "event_pump.h"
-#include "exit_signals.h"
-#include "fonts.h"
-#include "unMain.h"
+#include "platform/event_pump.h"
+#include "platform/exit_signals.h"
+#include "text/fonts.h"
+#include "window/unMain.h"
 
 int main(int argc, char* argv[]) {
     // The window is laid out in pixels for 96 dots per inch and is not rescaled; Qt 6 would

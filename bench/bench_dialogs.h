@@ -3,7 +3,7 @@
 
 #include <QStringList>
 
-#include "user_dialogs.h"
+#include "platform/user_dialogs.h"
 
 // Answers the add dialog with a prepared list and every question with Yes, so that a benchmark
 // drives the window's own handlers without a person at the dialogs.

@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "bench_dialogs.h"
-#include "fonts.h"
-#include "unMain.h"
-#include "user_dialogs.h"
+#include "platform/user_dialogs.h"
+#include "text/fonts.h"
+#include "window/unMain.h"
 
 namespace {
 

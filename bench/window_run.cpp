@@ -47,19 +47,19 @@
 #include <thread>
 
 #include "bench_dialogs.h"
-#include "event_pump.h"
 #include "faulty_file_layer.h"
-#include "fonts.h"
 #include "job_settings.h"
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
-#include "unMain.h"
-#include "user_dialogs.h"
+#include "platform/event_pump.h"
+#include "platform/user_dialogs.h"
+#include "text/fonts.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
 #include "widgets/image_button.h"
 #include "widgets/size_spin_edit.h"
 #include "widgets/template_edit.h"
+#include "window/unMain.h"
 
 namespace {
 

@@ -15,11 +15,11 @@
 #include <QRadioButton>
 #include <cstdio>
 
-#include "fonts.h"
-#include "unAbout.h"
-#include "unMain.h"
+#include "text/fonts.h"
 #include "widgets/browse_edit.h"
 #include "widgets/percent_bar.h"
+#include "window/unAbout.h"
+#include "window/unMain.h"
 
 namespace {
 

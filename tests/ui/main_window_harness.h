@@ -14,9 +14,9 @@
 #include <string>
 
 #include "scripted_dialogs.h"
-#include "unMain.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
+#include "window/unMain.h"
 
 // The main window, shown and activated, answered by scripted dialogs.
 struct MainWindowHarness {

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "user_dialogs.h"
+#include "platform/user_dialogs.h"
 
 // Answers the window's message boxes and dialogs from queues a test fills, and records every
 // call. Empty queues answer Yes/OK for messages and "cancelled" for dialogs.

@@ -20,13 +20,13 @@
 #include <functional>
 #include <memory>
 
-#include "event_pump.h"
-#include "fonts.h"
+#include "platform/event_pump.h"
 #include "scripted_dialogs.h"
-#include "unAbout.h"
-#include "unMain.h"
+#include "text/fonts.h"
 #include "widgets/browse_edit.h"
 #include "widgets/image_button.h"
+#include "window/unAbout.h"
+#include "window/unMain.h"
 
 namespace {
 

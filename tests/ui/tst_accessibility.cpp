@@ -16,10 +16,10 @@
 
 #include "main_window_harness.h"
 #include "partory/run_control.h"
-#include "unAbout.h"
 #include "widgets/animation_control.h"
 #include "widgets/image_button.h"
 #include "widgets/percent_bar.h"
+#include "window/unAbout.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 
 #include "list_entries.h"
 #include "main_window_harness.h"
-#include "natural_order.h"
 #include "partory/divide_job.h"
 #include "temp_dir.h"
+#include "text/natural_order.h"
 #include "widgets/image_button.h"
 
 using partory::testing::PatternBytes;

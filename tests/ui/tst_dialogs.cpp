@@ -22,13 +22,13 @@
 #include <algorithm>
 #include <functional>
 
-#include "dialog_state_folder.h"
-#include "fonts.h"
+#include "platform/dialog_state_folder.h"
+#include "platform/user_dialogs.h"
 #include "scripted_dialogs.h"
-#include "unAbout.h"
-#include "unMain.h"
-#include "user_dialogs.h"
+#include "text/fonts.h"
 #include "widgets/browse_edit.h"
+#include "window/unAbout.h"
+#include "window/unMain.h"
 
 namespace {
 

@@ -5,10 +5,11 @@
 
 #include <QtTest>
 
-#include "fonts.h"
+#include "faulty_file_layer.h"
 #include "main_window_harness.h"
 #include "partory/run_control.h"
 #include "temp_dir.h"
+#include "text/fonts.h"
 #include "widgets/image_button.h"
 #include "widgets/outcome_line.h"
 #include "widgets/percent_bar.h"
@@ -182,6 +183,25 @@ class TestJobPages : public QObject {
         QCOMPARE(ReadFile(temp / "out/joined.bin"), std::string("first-second-first-"));
         QCOMPARE(fm.edSaveCombined->text(), QString::fromStdString(temp / "out/joined.bin"));
         QCOMPARE(fm.list->count(), 3);
+    }
+
+    // The check of "Start" goes through the window's file layer, as the job does.
+    void checkUsesTheWindowsFileLayer() {
+        partory::testing::FaultyFileLayer files;
+        files.FailOp(partory::testing::FileOp::Create);
+        MainWindowHarness h(files);
+        QVERIFY(h.open());
+        TempDir temp;
+        WriteFile(temp / "a", "first-");
+        h.toCombinePage();
+        h.fm.list->addItem(QString::fromStdString(temp / "a"));
+        h.fm.edSaveCombined->setText(QString::fromStdString(temp / "joined.bin"));
+        QTest::mouseClick(h.fm.btnNext, Qt::LeftButton);
+
+        QCOMPARE(h.visiblePage(), QStringLiteral("pnlCombine"));
+        QCOMPARE(h.dialogs.messages().back().text,
+                 QString::fromStdString("Unable to create the following file:\r" +
+                                        (temp / "joined.bin")));
     }
 
     // A step of the page flow has painted what it changed by the time its handler returns,

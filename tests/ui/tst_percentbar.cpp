@@ -7,8 +7,8 @@
 #include <QWidget>
 #include <limits>
 
-#include "fonts.h"
 #include "pixel_counts.h"
+#include "text/fonts.h"
 #include "widgets/percent_bar.h"
 
 namespace {

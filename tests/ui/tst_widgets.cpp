@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 #include <limits>
 
-#include "fonts.h"
 #include "pixel_counts.h"
+#include "text/fonts.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
 #include "widgets/image_button.h"

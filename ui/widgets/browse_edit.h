@@ -5,7 +5,7 @@
 #include <QToolButton>
 
 // The button at a BrowseEdit's right end; a class of its own so that a screen reader learns it
-// as a button it can press (accessibility.cpp).
+// as a button it can press (accessible_widgets.cpp).
 class BrowseButton : public QToolButton {
     Q_OBJECT
   public:

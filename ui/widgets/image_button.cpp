@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "fonts.h"
+#include "text/fonts.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "fonts.h"
+#include "text/text_fitting.h"
 
 OutcomeLine::OutcomeLine(QWidget* parent) : QLabel(parent) {}
 

@@ -7,7 +7,7 @@
 #include <QStyleOptionFrame>
 #include <algorithm>
 
-#include "fonts.h"
+#include "text/fonts.h"
 
 QLabel* PageLabel(QWidget* page, const char* name, const QString& text, int left, int top,
                   bool bold) {

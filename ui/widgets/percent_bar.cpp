@@ -9,7 +9,7 @@
 #include <QRegion>
 #include <algorithm>
 
-#include "fonts.h"
+#include "text/fonts.h"
 
 namespace {
 

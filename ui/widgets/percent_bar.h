@@ -44,7 +44,7 @@ class PercentBar : public QWidget, public partory::ProgressSink {
     void requestAnnouncement();
     void announceValue();
     // Draws "N%" centred in the bar, in the painter's pen. A bar paints up to once a frame, and
-    // laying its text out took more than the rest of the paint: the text is placed from the
+    // laying its text out costs more than the rest of the paint: the text is placed from the
     // glyphs of "0123456789%", looked up once per font.
     void drawPercentText(QPainter& painter, int percent);
 

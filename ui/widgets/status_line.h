@@ -4,7 +4,7 @@
 #include "widgets/focus_label.h"
 
 // The progress page's status line. A class of its own so that a screen reader learns it as a
-// notification (accessibility.cpp), spoken each time it shows again.
+// notification (accessible_widgets.cpp), spoken each time it shows again.
 class StatusLine : public FocusLabel {
     Q_OBJECT
 

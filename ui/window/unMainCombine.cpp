@@ -9,15 +9,15 @@
 #include <QMenu>
 #include <QScrollBar>
 
-#include "file_list.h"
-#include "fonts.h"
-#include "natural_order.h"
-#include "unMain.h"
-#include "user_dialogs.h"
+#include "platform/user_dialogs.h"
+#include "text/fonts.h"
+#include "text/natural_order.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
+#include "widgets/file_list.h"
 #include "widgets/image_button.h"
 #include "widgets/page_labels.h"
+#include "window/unMain.h"
 
 namespace {
 
@@ -25,10 +25,6 @@ namespace {
 constexpr int kTotalRightEdge = 479;
 // Room left after the widest path when the extent grows.
 constexpr int kExtentMargin = 30;
-
-FileList* AsFileList(QListWidget* list) {
-    return static_cast<FileList*>(list);
-}
 
 // The row of the selected entry, or -1. The list allows one selected entry at most.
 int SelectedRow(const QListWidget* list) {
@@ -57,15 +53,14 @@ void TfmMain::createCombinePage() {
     movie_arrows->setStrip(QStringLiteral("movie_arrows"), strip(QStringLiteral("movie_arrows")));
     movie_arrows->setToolTip(QStringLiteral("List of files is combined\nfrom top to bottom"));
 
-    auto* files = new FileList(page);
-    list = files;
+    list = new FileList(page);
     list->setObjectName(QStringLiteral("list"));
     list->setFont(WindowFont());
     list->setGeometry(24, 22, 457, 147);
     list->setToolTip(QStringLiteral("List of files to be combined\n(from top to bottom)"));
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this, &TfmMain::listContextPopup);
-    connect(files, &FileList::filesDropped, this, &TfmMain::listDragDrop);
+    connect(list, &FileList::filesDropped, this, &TfmMain::listDragDrop);
 
     const PictureStrip faces = strip(QStringLiteral("small_balls"));
     ImageList1 = strip(QStringLiteral("list_glyphs"));
@@ -165,7 +160,7 @@ void TfmMain::createCombinePage() {
 }
 
 int TfmMain::listHorizontalExtent() const {
-    return AsFileList(list)->horizontalExtent();
+    return list->horizontalExtent();
 }
 
 void TfmMain::UpdateTotal() {
@@ -190,16 +185,15 @@ bool TfmMain::HasSelectedFile() {
 
 void TfmMain::AppendFiles(const QStringList& paths) {
     if (paths.isEmpty()) return;
-    FileList* files = AsFileList(list);
     const QFontMetrics metrics(font());
-    int extent = files->horizontalExtent();
+    int extent = list->horizontalExtent();
     const QStringList ordered = InNaturalOrder(paths);
     for (const QString& path : ordered) {
         const int width = metrics.horizontalAdvance(path);
         if (width > extent + kExtentMargin) extent = width + kExtentMargin;
     }
-    files->addItems(ordered);
-    files->setHorizontalExtent(extent);
+    list->addItems(ordered);
+    list->setHorizontalExtent(extent);
 }
 
 // The list commands act only while their page is shown: their shortcuts reach them from
@@ -250,7 +244,7 @@ void TfmMain::btnCombinedClearClick() {
         return;
     }
     list->clear();
-    AsFileList(list)->setHorizontalExtent(0);
+    list->setHorizontalExtent(0);
     UpdateTotal();
     list->setFocus();
 }

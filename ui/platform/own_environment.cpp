@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "own_environment.h"
+#include "platform/own_environment.h"
 
 #include <QtGlobal>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "user_dialogs.h"
+#include "platform/user_dialogs.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -17,8 +17,8 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "dialog_state_folder.h"
-#include "fonts.h"
+#include "platform/dialog_state_folder.h"
+#include "text/text_fitting.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "exit_signals.h"
+#include "platform/exit_signals.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "file_list.h"
+#include "widgets/file_list.h"
 
 #include <QDropEvent>
 #include <QFileInfo>

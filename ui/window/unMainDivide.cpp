@@ -18,14 +18,14 @@
 #include <optional>
 #include <string>
 
-#include "fonts.h"
 #include "partory/name_template.h"
 #include "partory/paths.h"
-#include "unMain.h"
-#include "user_dialogs.h"
+#include "platform/user_dialogs.h"
+#include "text/fonts.h"
 #include "widgets/browse_edit.h"
 #include "widgets/image_button.h"
 #include "widgets/page_labels.h"
+#include "window/unMain.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QElapsedTimer>
 #include <functional>
 
-#include "own_environment.h"
 #include "partory/run_control.h"
+#include "platform/own_environment.h"
 
 class QObject;
 

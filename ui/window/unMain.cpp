@@ -1,31 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unMain.h"
+#include "window/unMain.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QLocale>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QStyleHints>
 #include <QTimer>
 #include <clocale>
 
-#include "accessibility.h"
-#include "button_keys.h"
-#include "fonts.h"
-#include "unAbout.h"
-#include "user_dialogs.h"
+#include "platform/user_dialogs.h"
+#include "platform/window_placement.h"
+#include "text/fonts.h"
+#include "widgets/accessible_widgets.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
 #include "widgets/image_button.h"
 #include "widgets/page_labels.h"
 #include "widgets/percent_bar.h"
-#include "widgets/window_placement.h"
+#include "window/unAbout.h"
 
 namespace {
 
@@ -114,9 +110,9 @@ TfmMain::TfmMain(partory::FileLayer& files, UserDialogs& dialogs, QWidget* paren
 
     // The hidden menu's shortcuts and the buttons' keys must win over the keys of whichever
     // control has the focus.
-    GiveButtonsTheirKeys(*this);
+    giveButtonsTheirKeys();
     qApp->installEventFilter(this);
-    NameControlsForAccessibility(*this);
+    nameControlsForAccessibility();
 }
 
 TfmMain::~TfmMain() {
@@ -259,45 +255,6 @@ void TfmMain::createTaskPage() {
     connect(movie_intro, &AnimationControl::doubleClicked, this, &TfmMain::movie_introDblClick);
 }
 
-void TfmMain::createHiddenMenu() {
-    // A menu that is never shown: its items are only there for their shortcuts, which the
-    // event filter runs (invisible actions have no working shortcuts of their own).
-    MainMenu1 = new QMenu(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    const auto addItem = [this](const char* name, const char* caption, QKeyCombination keys,
-                                void (TfmMain::*handler)()) {
-        auto* item = new QAction(QString::fromLatin1(caption), MainMenu1);
-        item->setObjectName(QString::fromLatin1(name));
-        item->setShortcut(QKeySequence(keys));
-        item->setVisible(false);
-        MainMenu1->addAction(item);
-        connect(item, &QAction::triggered, this, handler);
-        return item;
-    };
-    UP1 = addItem("UP1", "UP", Qt::CTRL | Qt::Key_Up, &TfmMain::btnCombinedMoveUpClick);
-    DOWN1 = addItem("DOWN1", "DOWN", Qt::CTRL | Qt::Key_Down, &TfmMain::btnCombinedMoveDownClick);
-    ADD1 = addItem("ADD1", "ADD", Qt::CTRL | Qt::Key_Insert, &TfmMain::btnCombinedAddClick);
-    REMOVE1 =
-        addItem("REMOVE1", "REMOVE", Qt::CTRL | Qt::Key_Delete, &TfmMain::btnCombinedRemoveClick);
-    CLEAR1 = addItem("CLEAR1", "CLEAR", Qt::SHIFT | Qt::CTRL | Qt::Key_Delete,
-                     &TfmMain::btnCombinedClearClick);
-    REVERSE1 =
-        addItem("REVERSE1", "REVERSE", Qt::CTRL | Qt::Key_R, &TfmMain::btnCombinedReverseClick);
-    OPEN1 = addItem("OPEN1", "OPEN", Qt::CTRL | Qt::Key_O, &TfmMain::OPEN1Click);
-    SAVE1 = addItem("SAVE1", "SAVE", Qt::CTRL | Qt::Key_S, &TfmMain::SAVE1Click);
-}
-
-QAction* TfmMain::menuItemForKey(const QKeyEvent& key) const {
-    const Qt::KeyboardModifiers modifiers =
-        key.modifiers() &
-        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    const QKeyCombination pressed(modifiers, Qt::Key(key.key()));
-    for (QAction* item : MainMenu1->actions()) {
-        if (!item->shortcut().isEmpty() && item->shortcut()[0] == pressed) return item;
-    }
-    return nullptr;
-}
-
 bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
@@ -309,21 +266,7 @@ bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
     if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr || widget->window() != this) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    QAction* item = menuItemForKey(*key);
-    if (item == nullptr && !IsButtonKey(*this, PressedKeys(*key))) return false;
-    if (type == QEvent::ShortcutOverride) {
-        // Claim the key so that no control and no shortcut of its own takes it; the key press
-        // that follows comes back here.
-        event->accept();
-        return true;
-    }
-    if (item != nullptr) {
-        item->trigger();
-    } else if (ImageButton* button = ButtonForKey(*this, PressedKeys(*key))) {
-        button->click();
-    }
-    return true;
+    return runKey(*static_cast<QKeyEvent*>(event));
 }
 
 bool TfmMain::event(QEvent* event) {

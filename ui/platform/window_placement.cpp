@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "widgets/window_placement.h"
+#include "platform/window_placement.h"
 
 #include <QEvent>
 #include <QScreen>

@@ -2,15 +2,8 @@
 #pragma once
 
 #include <QFont>
+#include <QString>
 #include <QStringList>
-
-// The window's faces at their pixel sizes. The named Windows faces are mapped to free
-// metric-compatible ones (Liberation Sans) by InstallFontSubstitutes().
-void InstallFontSubstitutes();
-QFont WindowFont();     // "MS Sans Serif", 11 px
-QFont BoldLabelFont();  // bold sans-serif, 13 px (step labels, status, outcome)
-QFont HeaderFont();     // bold "Arial", 21 px
-QFont PercentFont();    // bold "MS Sans Serif", 11 px
 
 // `text` in `font` on at most `maxLines` lines no wider than `width` pixels: broken at blanks
 // where it can be and inside a word that is too wide for a line by itself. When even that

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unAbout.h"
+#include "window/unAbout.h"
 
 #include <QColor>
 #include <QEvent>
@@ -10,11 +10,11 @@
 #include <QPixmap>
 #include <QUrl>
 
-#include "accessibility.h"
-#include "fonts.h"
-#include "user_dialogs.h"
+#include "platform/user_dialogs.h"
+#include "platform/window_placement.h"
+#include "text/fonts.h"
+#include "widgets/accessible_widgets.h"
 #include "widgets/web_link.h"
-#include "widgets/window_placement.h"
 
 const char* const TfmAbout::WebHost = "www.partory-app.org";
 

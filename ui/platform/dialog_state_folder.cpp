@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "dialog_state_folder.h"
+#include "platform/dialog_state_folder.h"
 
 #include <dirent.h>
 #include <fcntl.h>

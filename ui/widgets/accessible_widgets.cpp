@@ -1,23 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "accessibility.h"
+#include "widgets/accessible_widgets.h"
 
 #include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
-#include <QComboBox>
-#include <QItemSelectionModel>
 #include <QLabel>
-#include <QListWidget>
 #include <QPointer>
-#include <utility>
 
-#include "button_keys.h"
-#include "event_pump.h"
-#include "unMain.h"
+#include "platform/event_pump.h"
+#include "text/key_names.h"
 #include "widgets/animation_control.h"
-#include "widgets/browse_edit.h"
 #include "widgets/image_button.h"
 #include "widgets/percent_bar.h"
 #include "widgets/status_line.h"
@@ -207,53 +200,4 @@ void AnnounceStatusLine(QLabel& line) {
     if (!QAccessible::isActive() || !line.isVisible()) return;
     QAccessibleEvent shown(&line, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
-}
-
-void NameControlsForAccessibility(TfmMain& fm) {
-    InstallAccessibleWidgets();
-
-    // The side buttons show only a glyph: they are named as their hints begin.
-    const std::pair<ImageButton*, const char*> glyphButtons[] = {
-        {fm.btnCombinedAdd, "Add files..."},    {fm.btnCombinedRemove, "Drop file..."},
-        {fm.btnCombinedClear, "Clear list..."}, {fm.btnCombinedReverse, "Reverse order"},
-        {fm.btnCombinedMoveUp, "Move up"},      {fm.btnCombinedMoveDown, "Move down"},
-    };
-    for (const auto& [button, name] : glyphButtons) {
-        button->setAccessibleName(QString::fromLatin1(name));
-    }
-    for (BrowseEdit* edit : {fm.edFromFile, fm.edToFolder, fm.edSaveCombined}) {
-        edit->browseButton()->setAccessibleName(QStringLiteral("Browse"));
-    }
-    fm.edDivideBytes->upButton()->setAccessibleName(QStringLiteral("Step up"));
-    fm.edDivideBytes->downButton()->setAccessibleName(QStringLiteral("Step down"));
-
-    // A field is read out with the label beside it, as a sighted user reads it.
-    const std::pair<QLabel*, QWidget*> labelled[] = {
-        {fm.Label6, fm.edFromFile},      {fm.Label12, fm.edToFolder},
-        {fm.Label13, fm.edDivideBytes},  {fm.Label16, fm.edNewNames},
-        {fm.Label11, fm.edSaveCombined},
-    };
-    for (const auto& [label, field] : labelled) label->setBuddy(field);
-    // The label shows a Cyrillic "а", which a speech synthesizer reads as another letter; a
-    // field is read with its label's name.
-    const QString fromFile = QStringLiteral("Select a file to divide:");
-    fm.Label6->setAccessibleName(fromFile);
-    fm.edFromFile->setAccessibleName(fromFile);
-    // On Linux Qt names a drop-down list by its current item; this says what the item is.
-    fm.boxDivideType->setAccessibleDescription(QStringLiteral("Unit of the part size"));
-    // A screen reader sets the list by the action of one of its items, which only selects the
-    // item in the closed list: that choice is the list's. While the list is open, selecting
-    // only highlights, until Return or a click.
-    QComboBox* units = fm.boxDivideType;
-    QObject::connect(units->view()->selectionModel(), &QItemSelectionModel::selectionChanged, units,
-                     [units](const QItemSelection& selected) {
-                         if (units->view()->isVisible() || selected.indexes().isEmpty()) return;
-                         units->setCurrentIndex(selected.indexes().first().row());
-                     });
-    fm.list->setAccessibleName(QStringLiteral("List of files to be combined"));
-
-    fm.bar->setAccessibleName(QStringLiteral("Job progress"));
-    fm.imgDoneOK->setAccessibleName(QStringLiteral("Success"));
-    fm.imgDoneError->setAccessibleName(QStringLiteral("Error"));
-    fm.imgProductIcon->setAccessibleName(QStringLiteral("Partory"));
 }

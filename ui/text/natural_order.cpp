@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "natural_order.h"
+#include "text/natural_order.h"
 
 #include <algorithm>
 

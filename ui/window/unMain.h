@@ -12,9 +12,10 @@
 // RunState that this unit owns. When the job returns, its outcome (Succeeded and ResultText of
 // that RunState) is shown on the completion page.
 //
-// The class is split over files by page: unMain.cpp (window, header, button bar, task page,
-// page flow, hidden menu), unMainJob.cpp (progress and completion pages, the job run),
-// unMainDivide.cpp and unMainCombine.cpp (the two settings pages).
+// The class is split over files: unMain.cpp (window, header, button bar, task page, page
+// flow), unMainJob.cpp (progress and completion pages, the job run), unMainDivide.cpp and
+// unMainCombine.cpp (the two settings pages), unMainKeys.cpp (the hidden menu and the buttons'
+// keys) and unMainAccessibility.cpp (what a screen reader learns of the controls).
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -22,11 +23,12 @@
 #include <QString>
 #include <QWidget>
 
-#include "event_pump.h"
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
 #include "partory/run_control.h"
-#include "user_dialogs.h"
+#include "platform/event_pump.h"
+#include "platform/user_dialogs.h"
+#include "widgets/file_list.h"
 #include "widgets/picture_strip.h"
 #include "widgets/size_spin_edit.h"
 #include "widgets/template_edit.h"
@@ -37,7 +39,6 @@ class QComboBox;
 class QFileDialog;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QMenu;
 class QRadioButton;
 class AnimationControl;
@@ -124,7 +125,7 @@ class TfmMain : public QWidget {
     QLabel* Label10 = nullptr;
     QLabel* lbl_total = nullptr;
     AnimationControl* movie_arrows = nullptr;
-    QListWidget* list = nullptr;
+    FileList* list = nullptr;
     ImageButton* btnCombinedAdd = nullptr;
     ImageButton* btnCombinedRemove = nullptr;
     ImageButton* btnCombinedClear = nullptr;
@@ -267,8 +268,25 @@ class TfmMain : public QWidget {
     partory::CombineSettings readCombineSettings() const;
     void writeBackCombineSettings(const partory::CombineSettings& settings);
 
-    // The hidden menu item whose shortcut is this key press, if any.
-    QAction* menuItemForKey(const QKeyEvent& key) const;
+    // Gives every image button of the window its keys. Runs after the hidden menu exists.
+    void giveButtonsTheirKeys();
+    // Runs the hidden menu item or presses the image button whose key this is, from whichever
+    // control has the focus; false when the key is neither's.
+    bool runKey(QKeyEvent& key);
+    // The hidden menu item whose shortcut is `pressed`, if any.
+    QAction* menuItemForKey(QKeyCombination pressed) const;
+    // The image buttons of this window, not of a window it owns.
+    QList<ImageButton*> ownButtons() const;
+    // Whether `pressed` is a key of any image button, for any caption, shown or not.
+    bool isButtonKey(QKeyCombination pressed) const;
+    // The button that `pressed` presses now: shown, enabled, and with `pressed` as the key of
+    // the caption it shows. Null when there is none.
+    ImageButton* buttonForKey(QKeyCombination pressed) const;
+
+    // Names the controls that show no text of their own (the glyph buttons, the browse
+    // buttons, the list, the progress bar, the outcome pictures) and ties each field to the
+    // label beside it.
+    void nameControlsForAccessibility();
 
     partory::FileLayer& files_;
     UserDialogs& dialogs_;

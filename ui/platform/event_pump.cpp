@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "event_pump.h"
+#include "platform/event_pump.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

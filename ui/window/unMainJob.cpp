@@ -4,15 +4,13 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QRadioButton>
 
-#include "accessibility.h"
-#include "event_pump.h"
-#include "fonts.h"
 #include "partory/settings_check.h"
-#include "unMain.h"
-#include "user_dialogs.h"
+#include "platform/event_pump.h"
+#include "platform/user_dialogs.h"
+#include "text/fonts.h"
+#include "widgets/accessible_widgets.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
 #include "widgets/focus_label.h"
@@ -20,6 +18,7 @@
 #include "widgets/outcome_line.h"
 #include "widgets/percent_bar.h"
 #include "widgets/status_line.h"
+#include "window/unMain.h"
 
 namespace {
 
@@ -182,11 +181,11 @@ void TfmMain::startJob() {
     partory::SettingsCheckResult check;
     if (divide) {
         divideSettings = readDivideSettings();
-        check = partory::CheckDivideSettings(divideSettings);
+        check = partory::CheckDivideSettings(divideSettings, files_);
         writeBackDivideSettings(divideSettings);
     } else {
         combineSettings = readCombineSettings();
-        check = partory::CheckCombineSettings(combineSettings);
+        check = partory::CheckCombineSettings(combineSettings, files_);
         writeBackCombineSettings(combineSettings);
     }
     if (!check.Passed) {
@@ -228,8 +227,6 @@ void TfmMain::startJob() {
     bar->SetPosition(0);
     partory::ResetRunState(state);
     pump_.PumpAll();
-    // The task radio buttons choose the job; they can only change on the task page, so they
-    // always agree with the page whose settings were just checked.
     if (divide) {
         partory::RunDivideJob(divideSettings, state, *bar, pump_, files_);
     } else {

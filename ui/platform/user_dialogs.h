@@ -41,11 +41,10 @@ void ApplyAnyFileFilter(QFileDialog& dialog);
 // no completion list or other popup of it stays on screen, now or later.
 int RunModal(QDialog& dialog);
 
-// A file dialog kept between uses lists the folder it shows and watches it, hidden or not: a job
-// writing there had the window add, look up and sort every new part on the spot, and a divide of
-// 16,384 parts into that folder took minutes instead of a tenth of a second. Such a dialog
-// watches nothing from StopWatching on; while a WatchedWhileShown lives it watches again, its
-// folder read afresh.
+// A file dialog kept between uses lists the folder it shows and watches it, hidden or not, so
+// that a job writing there would have the window add, look up and sort every part on the spot.
+// Such a dialog watches nothing from StopWatching on; while a WatchedWhileShown lives it
+// watches again, its folder read afresh.
 void StopWatching(QFileDialog& dialog);
 class WatchedWhileShown {
   public:

@@ -1,34 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fonts.h"
+#include "text/text_fitting.h"
 
 #include <QFontMetrics>
-#include <QStringList>
 #include <QTextBoundaryFinder>
 #include <algorithm>
-#include <utility>
 
 namespace {
-
-const QString kLiberationSans = QStringLiteral("Liberation Sans");
-
-// The named Windows faces do not exist on a Linux desktop; without the substitutes Qt would
-// fall back to whatever fontconfig picks, with other metrics than the layout expects.
-void EnsureSubstitutes() {
-    static const bool installed = [] {
-        InstallFontSubstitutes();
-        return true;
-    }();
-    (void)installed;
-}
-
-QFont MakeFont(const QString& family, int pixelSize, bool bold) {
-    EnsureSubstitutes();
-    QFont font(family);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
 
 // Where `text` may be cut without cutting a character: between graphemes, so that a
 // surrogate pair or a letter with its combining marks stays whole. From 0 to text.size().
@@ -74,28 +51,6 @@ QStringList WrapToWidth(const QString& text, const QFont& font, int width) {
 }
 
 }  // namespace
-
-void InstallFontSubstitutes() {
-    for (const char* family : {"MS Sans Serif", "Microsoft Sans Serif", "Arial"}) {
-        QFont::insertSubstitution(QString::fromLatin1(family), kLiberationSans);
-    }
-}
-
-QFont WindowFont() {
-    return MakeFont(QStringLiteral("MS Sans Serif"), 11, false);
-}
-
-QFont BoldLabelFont() {
-    return MakeFont(QStringLiteral("Microsoft Sans Serif"), 13, true);
-}
-
-QFont HeaderFont() {
-    return MakeFont(QStringLiteral("Arial"), 21, true);
-}
-
-QFont PercentFont() {
-    return MakeFont(QStringLiteral("MS Sans Serif"), 11, true);
-}
 
 QStringList FitToLines(const QString& text, const QFont& font, int width, int maxLines) {
     QStringList lines = WrapToWidth(text, font, width);
