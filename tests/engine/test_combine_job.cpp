@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,7 +55,36 @@ std::int64_t FileTime(const std::string& path) {
     return st.st_mtim.tv_sec;
 }
 
-TEST(RoundTripDosTime, KeepsTwoSecondStepsWithinTheDosYears) {
+// A zone with daylight saving, written out so that no time zone data is needed: a time
+// converted back as standard time is an hour off in summer only.
+constexpr const char* kCentralEurope = "CET-1CEST,M3.5.0,M10.5.0/3";
+
+// The local time zone for the life of one object.
+class ZoneSet {
+  public:
+    explicit ZoneSet(const char* zone) {
+        if (const char* old = std::getenv("TZ")) old_ = old;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ZoneSet() {
+        if (old_)
+            ::setenv("TZ", old_->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+    ZoneSet(const ZoneSet&) = delete;
+    ZoneSet& operator=(const ZoneSet&) = delete;
+
+  private:
+    std::optional<std::string> old_;
+};
+
+class DosTime : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(DosTime, KeepsTwoSecondStepsWithinTheDosYears) {
+    const ZoneSet zone(GetParam());
     struct Row {
         std::int64_t in;
         std::optional<std::int64_t> out;
@@ -72,6 +103,11 @@ TEST(RoundTripDosTime, KeepsTwoSecondStepsWithinTheDosYears) {
         EXPECT_EQ(RoundTripDosTime(row.in), row.out) << "time " << row.in;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Zone, DosTime, ::testing::Values(kCentralEurope, "UTC0"),
+                         [](const auto& info) {
+                             return std::string(info.index == 0 ? "CentralEurope" : "Utc");
+                         });
 
 class CombineJob : public ::testing::Test {
   protected:
@@ -109,6 +145,7 @@ class CombineJob : public ::testing::Test {
     ScriptedPump pump;
 
   private:
+    const ZoneSet zone_{kCentralEurope};  // the times below fall in winter and in summer
     int descriptorsBefore_ = 0;
 };
 
