@@ -27,7 +27,6 @@ namespace fs = std::filesystem;
 
 const std::string kAround = " \t\x01\r\n";  // blanks and control characters
 const std::string kAfter = "\x1f \n\x7f";   // 0x7F is above 32: it must stay
-constexpr const char* kForbiddenLine = "\t\\ / * : ? \" < > |";
 
 std::string DoesNotExist(const std::string& path) {
     return "File \"" + path + "\" does not exist.";
@@ -141,30 +140,6 @@ TEST(BadInput, OddNamesAroundBlanksCombineCorrectly) {
         EXPECT_TRUE(SameBytes(ReadFile(output), "first second"));
         EXPECT_TRUE(SameBytes(ReadFile(inputs[0]), "first "));
         EXPECT_TRUE(SameBytes(ReadFile(inputs[1]), "second"));
-    }
-}
-
-TEST(BadInput, BlankOnlyFieldsGiveTheEmptyFieldMessages) {
-    TempDir dir;
-    WriteFile(dir / "s", "x");
-    for (const std::string& blank : {std::string(""), kAround, std::string("\x01\x02\x1f")}) {
-        DivideSettings divide;
-        divide.SourcePath = blank;
-        EXPECT_EQ(CheckDivideSettings(divide).MessageText, "Please, select a file to divide.");
-        divide.SourcePath = dir / "s";
-        divide.DestinationFolder = blank;
-        EXPECT_EQ(CheckDivideSettings(divide).MessageText,
-                  "Please, select the destination folder.");
-        divide.DestinationFolder = dir.path();
-        divide.NameTemplate = blank;
-        EXPECT_EQ(CheckDivideSettings(divide).MessageText,
-                  "The counter should be specified in the file part.");
-        EXPECT_EQ(divide.NameTemplate, "");
-
-        CombineSettings combine{{dir / "s"}, blank};
-        EXPECT_EQ(CheckCombineSettings(combine).MessageText,
-                  "Please, select the destination file.");
-        EXPECT_EQ(combine.OutputPath, "");
     }
 }
 
@@ -496,48 +471,6 @@ TEST(BadInput, OutputThatIsAnInputUnderAnyNameIsRefusedAndNothingIsLost) {
 
 // ---------------------------------------------------------------------------------------------
 // Templates.
-
-TEST(BadInput, EachForbiddenCharacterGivesTheForbiddenMessageAndMakesNoPart) {
-    TempDir dir;
-    WriteFile(dir / "source.bin", "x");
-    for (char c : std::string("\\/*:?\"<>|")) {
-        for (const std::string& shape :
-             {std::string("P[COUNTER]") + c, c + std::string("[COUNTER]"), std::string(1, c)}) {
-            SCOPED_TRACE(shape);
-            DivideSettings settings;
-            settings.SourcePath = dir / "source.bin";
-            settings.DestinationFolder = dir / "parts";
-            settings.NameTemplate = " " + shape + "\t";
-            const SettingsCheckResult check = CheckDivideSettings(settings);
-            EXPECT_FALSE(check.Passed);
-            EXPECT_EQ(
-                check.MessageText,
-                std::string("Any of the following characters are forbidden:\r") + kForbiddenLine);
-            EXPECT_EQ(check.MessageKind, MessageKind::Error);
-            EXPECT_EQ(check.FocusField, SettingsField::NameTemplate);
-            EXPECT_EQ(settings.NameTemplate, shape);
-            EXPECT_TRUE(fs::is_empty(dir / "parts"));  // the folder is made, nothing in it
-        }
-    }
-}
-
-TEST(BadInput, CounterNotWrittenExactlyGivesTheCounterMessage) {
-    TempDir dir;
-    WriteFile(dir / "source.bin", "x");
-    for (const char* nameTemplate : {"P[counter]", "P[Counter]", "P[COUNTER", "P COUNTER]",
-                                     "P[ COUNTER]", "P[COUNTER ]", "P[C0UNTER]"}) {
-        SCOPED_TRACE(nameTemplate);
-        DivideSettings settings;
-        settings.SourcePath = dir / "source.bin";
-        settings.DestinationFolder = dir.path();
-        settings.NameTemplate = nameTemplate;
-        const SettingsCheckResult check = CheckDivideSettings(settings);
-        EXPECT_FALSE(check.Passed);
-        EXPECT_EQ(check.MessageText, "The counter should be specified in the file part.");
-        EXPECT_EQ(check.MessageKind, MessageKind::Information);
-        EXPECT_EQ(check.FocusField, SettingsField::NameTemplate);
-    }
-}
 
 // A template without the counter given to the job directly: every part has the same name, so
 // each part replaces the one before; the job must still neither crash nor touch the source.
