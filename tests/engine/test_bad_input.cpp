@@ -10,9 +10,12 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "faulty_file_layer.h"
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
 #include "partory/name_template.h"
@@ -426,48 +429,122 @@ TEST(BadInput, PartThatIsTheSourceUnderAnyNameStopsTheDivideAndKeepsTheSource) {
     }
 }
 
-TEST(BadInput, OutputThatIsAnInputUnderAnyNameIsRefusedAndNothingIsLost) {
-    struct Row {
-        const char* label;
-        std::string output;  // relative to the folder
-        void (*make)(const TempDir&);
-    } rows[] = {
-        {"same path", "in2", [](const TempDir&) {}},
-        {"another spelling", "sub/../in2",
-         [](const TempDir& d) { fs::create_directory(d / "sub"); }},
-        {"symbolic link", "link",
-         [](const TempDir& d) { fs::create_symlink(d / "in2", d / "link"); }},
-        {"hard link", "hard",
-         [](const TempDir& d) { fs::create_hard_link(d / "in2", d / "hard"); }},
-        {"folder through a link", "up/in2",
-         [](const TempDir& d) { fs::create_directory_symlink(d.path(), d / "up"); }},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.label);
-        TempDir dir;
-        WriteFile(dir / "in1", "one");
-        WriteFile(dir / "in2", "two");
-        row.make(dir);
-        const std::string output = dir / row.output;
-        CombineSettings settings{{dir / "in1", dir / "in2"}, output};
-        const SettingsCheckResult check = CheckCombineSettings(settings);
-        EXPECT_FALSE(check.Passed);
-        EXPECT_EQ(check.MessageText,
-                  "The destination file is one of the files to combine:\r" + output);
-        EXPECT_EQ(check.MessageKind, MessageKind::Error);
-        EXPECT_EQ(check.FocusField, SettingsField::OutputFile);
-        EXPECT_TRUE(SameBytes(ReadFile(dir / "in2"), "two"));
-        EXPECT_TRUE(Exists(output));
+// An output that is one of the inputs under any name, through the check and through the job
+// (the window's road is in tst_reliability): refused, and every file kept.
 
-        // The job, given the same settings without the check, refuses too.
-        const Outcome outcome = Combine(settings);
-        EXPECT_FALSE(outcome.succeeded);
-        EXPECT_EQ(outcome.text, "Error while copying a file.");
-        EXPECT_TRUE(SameBytes(ReadFile(dir / "in1"), "one"));
-        EXPECT_TRUE(SameBytes(ReadFile(dir / "in2"), "two"));
-        EXPECT_TRUE(Exists(output));
-    }
+enum class Road { Check, Job };
+
+struct InputAsOutputRow {
+    const char* name;
+    std::string output;  // below the folder of in1, in2 and in3
+    void (*make)(const TempDir&);
+    int failedLook = 0;  // the look at a path that fails, counted from 1; 0: none
+    std::vector<std::string> inputs = {"in1", "in2", "in3"};
+    bool refused = true;
+};
+
+void PrintTo(const InputAsOutputRow& row, std::ostream* out) {
+    *out << row.name;
 }
+
+void NoLinks(const TempDir&) {}
+void HardLinkToIn1(const TempDir& d) {
+    fs::create_hard_link(d / "in1", d / "hard1");
+}
+void HardLinkToIn2(const TempDir& d) {
+    fs::create_hard_link(d / "in2", d / "hard2");
+}
+void OutputOfTwoNames(const TempDir& d) {
+    WriteFile(d / "out", "older");
+    fs::create_hard_link(d / "out", d / "second name");
+}
+
+const InputAsOutputRow kInputAsOutputRows[] = {
+    {"SamePathOfTheFirst", "in1", NoLinks},
+    {"SamePathOfTheLast", "in3", NoLinks},
+    {"DotsAndDoubleSlashes", ".//./in1", NoLinks},
+    {"ThroughAParentFolder", "sub/../in3",
+     [](const TempDir& d) { fs::create_directory(d / "sub"); }},
+    {"SymbolicLinkToTheFirst", "soft1",
+     [](const TempDir& d) { fs::create_symlink(d / "in1", d / "soft1"); }},
+    {"SymbolicLinkToTheLast", "soft3",
+     [](const TempDir& d) { fs::create_symlink(d / "in3", d / "soft3"); }},
+    {"HardLinkToTheMiddle", "hard2", HardLinkToIn2},
+    {"HardLinkToTheLast", "hard3",
+     [](const TempDir& d) { fs::create_hard_link(d / "in3", d / "hard3"); }},
+    {"FolderThroughALink", "up/in2",
+     [](const TempDir& d) { fs::create_directory_symlink(d.path(), d / "up"); }},
+    // One failing look must not let the output that an input is be cut.
+    {"HardLinkToTheFirstWhenLook2Fails", "hard1", HardLinkToIn1, 2},
+    {"HardLinkToTheFirstWhenLook3Fails", "hard1", HardLinkToIn1, 3},
+    {"HardLinkToTheMiddleWhenLook2Fails", "hard2", HardLinkToIn2, 2},
+    // An input that cannot be examined could be an output of more than one name; an output of
+    // one name is used, and the input fails in its turn.
+    {"OutputOfTwoNamesAndAnInputGone", "out", OutputOfTwoNames, 0, {"in1", "gone"}},
+    {"OutputOfOneNameAndAnInputGone",
+     "out",
+     [](const TempDir& d) { WriteFile(d / "out", "older"); },
+     0,
+     {"in1", "gone"},
+     false},
+};
+
+class InputAsOutput : public ::testing::TestWithParam<std::tuple<InputAsOutputRow, Road>> {};
+
+TEST_P(InputAsOutput, IsRefusedAndEveryFileKept) {
+    const auto& [row, road] = GetParam();
+    TempDir dir;
+    const std::vector<std::string> bytes = {"one", "two", "three"};
+    for (int i = 0; i < 3; ++i) WriteFile(dir / ("in" + std::to_string(i + 1)), bytes[i]);
+    row.make(dir);
+    const std::string output = dir / row.output;
+    CombineSettings settings{{}, output};
+    for (const std::string& input : row.inputs) settings.InputPaths.push_back(dir / input);
+    FaultyFileLayer files;
+    if (row.failedLook > 0) files.FailOp(FileOp::StatusOfPath, row.failedLook);
+    const int descriptors = OpenDescriptorCount();
+
+    if (road == Road::Check) {
+        const SettingsCheckResult check = CheckCombineSettings(settings, files);
+        EXPECT_EQ(check.Passed, !row.refused);
+        if (row.refused) {
+            EXPECT_EQ(check.MessageText,
+                      "The destination file is one of the files to combine:\r" + output);
+            EXPECT_EQ(check.MessageKind, MessageKind::Error);
+            EXPECT_EQ(check.FocusField, SettingsField::OutputFile);
+        }
+        EXPECT_EQ(Exists(output), row.refused);
+    } else {
+        RunState state;
+        RecordingProgress progress;
+        ScriptedPump pump;
+        RunCombineJob(settings, state, progress, pump, files);
+        EXPECT_FALSE(state.Succeeded);
+        EXPECT_TRUE(state.Stopped);
+        EXPECT_EQ(state.ResultText, "Error while copying a file.");
+        if (row.refused) {
+            EXPECT_TRUE(progress.calls.empty());
+        } else {  // failed at the missing input
+            EXPECT_EQ(progress.position(), 1);
+            EXPECT_TRUE(SameBytes(ReadFile(output), "one"));
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(SameBytes(ReadFile(dir / ("in" + std::to_string(i + 1))), bytes[i]));
+    }
+    if (row.refused && Exists(dir / "out")) {
+        EXPECT_TRUE(SameBytes(ReadFile(dir / "out"), "older"));
+    }
+    EXPECT_EQ(OpenDescriptorCount(), descriptors) << "a file was left open";
+}
+
+INSTANTIATE_TEST_SUITE_P(BothRoads, InputAsOutput,
+                         ::testing::Combine(::testing::ValuesIn(kInputAsOutputRows),
+                                            ::testing::Values(Road::Check, Road::Job)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) == Road::Check ? "_Check" : "_Job");
+                         });
 
 // ---------------------------------------------------------------------------------------------
 // Templates.

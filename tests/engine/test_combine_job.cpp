@@ -456,64 +456,6 @@ TEST_F(CombineJob, OutputLockedByAnotherJobIsNotCreated) {
     EXPECT_EQ(ReadFile(settings.OutputPath), "held");
 }
 
-// The output names one of the inputs: by the same path, a hard link, a symbolic link, or
-// another spelling. Nothing may be emptied.
-TEST_F(CombineJob, OutputThatIsAnInputIsRefusedAndEveryFileKept) {
-    auto inputs = MakeInputs(3);
-    ASSERT_EQ(::link(inputs[1].c_str(), (dir / "hard").c_str()), 0);
-    ASSERT_EQ(::symlink(inputs[2].c_str(), (dir / "soft").c_str()), 0);
-    const std::string before = Concat(inputs, 3);
-    for (const std::string& output :
-         {inputs[0], dir / "hard", dir / "soft", dir.path() + "/./in2"}) {
-        settings.InputPaths = inputs;
-        settings.OutputPath = output;
-        Run();
-        EXPECT_FALSE(state.Succeeded) << output;
-        EXPECT_TRUE(state.Stopped) << output;
-        EXPECT_EQ(state.ResultText, kCopyError) << output;
-        EXPECT_EQ(Concat(inputs, 3), before) << output;
-    }
-}
-
-// One failing look at an input must not let the output that it is be cut.
-TEST_F(CombineJob, OutputLinkedToAnInputStaysRefusedWhenOneLookFails) {
-    auto inputs = MakeInputs(3);
-    const std::string before = Concat(inputs, 3);
-    settings.InputPaths = inputs;
-    settings.OutputPath = dir / "out";
-    ASSERT_EQ(::link(inputs[1].c_str(), settings.OutputPath.c_str()), 0);
-    FaultyFileLayer files;
-    files.FailOp(FileOp::StatusOfPath, 2);
-
-    Run(files);
-
-    EXPECT_EQ(state.ResultText, kCopyError);
-    EXPECT_EQ(Concat(inputs, 3), before);
-}
-
-// An input that cannot be examined could be the output by another of its names: such an output
-// with bytes is kept. An output with a single name is used, and the input fails in its turn.
-TEST_F(CombineJob, InputThatCannotBeExaminedKeepsAnOutputWithAnotherName) {
-    auto inputs = MakeInputs(1);
-    settings.InputPaths = {inputs[0], dir / "gone"};
-    settings.OutputPath = dir / "out";
-    WriteFile(settings.OutputPath, "older");
-    ASSERT_EQ(::link(settings.OutputPath.c_str(), (dir / "second name").c_str()), 0);
-
-    Run();
-
-    EXPECT_EQ(state.ResultText, kCopyError);
-    EXPECT_TRUE(progress.calls.empty());
-    EXPECT_EQ(ReadFile(settings.OutputPath), "older");
-
-    ASSERT_EQ(::unlink((dir / "second name").c_str()), 0);
-    Run();
-
-    EXPECT_EQ(state.ResultText, kCopyError);
-    EXPECT_EQ(progress.position(), 1);
-    EXPECT_EQ(ReadFile(settings.OutputPath), ReadFile(inputs[0]));
-}
-
 // Only regular files are inputs: a device or a folder fails, and a named pipe is never opened.
 TEST_F(CombineJob, InputThatIsNoRegularFileIsAFailure) {
     auto inputs = MakeInputs(1);

@@ -432,50 +432,6 @@ TEST_F(PosixCheck, BareFileNameGivesTheDirectoryMessage) {
     EXPECT_FALSE(Exists("out.bin"));
 }
 
-TEST_F(PosixCheck, OutputThatIsAnInputIsRefusedAndNothingTouched) {
-    WriteFile(dir / "a", "first");
-    WriteFile(dir / "b", "second");
-    ASSERT_EQ(::link((dir / "b").c_str(), (dir / "hard").c_str()), 0);
-    ASSERT_EQ(::symlink((dir / "a").c_str(), (dir / "soft").c_str()), 0);
-    for (std::string output : {dir / "a", dir / "hard", dir / "soft", dir.path() + "//./b"}) {
-        CombineSettings settings{{dir / "a", dir / "b"}, output};
-        ExpectProblem(CheckCombineSettings(settings, OsFileLayer(), kPosix), kError,
-                      "The destination file is one of the files to combine:\r" + output,
-                      SettingsField::OutputFile);
-        EXPECT_TRUE(Exists(output)) << output;
-        EXPECT_EQ(ReadFile(dir / "a"), "first") << output;
-        EXPECT_EQ(ReadFile(dir / "b"), "second") << output;
-    }
-}
-
-TEST_F(PosixCheck, OutputLinkedToAnInputStaysRefusedWhenOneLookFails) {
-    WriteFile(dir / "a", "first");
-    ASSERT_EQ(::link((dir / "a").c_str(), (dir / "out").c_str()), 0);
-    for (int occurrence : {2, 3}) {  // after the folder: the output's look, the input's look
-        FaultyFileLayer files;
-        files.FailOp(FileOp::StatusOfPath, occurrence);
-        CombineSettings settings{{dir / "a"}, dir / "out"};
-        ExpectProblem(CheckCombineSettings(settings, files, kPosix), kError,
-                      "The destination file is one of the files to combine:\r" + (dir / "out"),
-                      SettingsField::OutputFile);
-        EXPECT_EQ(ReadFile(dir / "out"), "first") << occurrence;
-    }
-}
-
-TEST_F(PosixCheck, InputThatCannotBeExaminedKeepsAnOutputWithAnotherName) {
-    WriteFile(dir / "out", "older");
-    ASSERT_EQ(::link((dir / "out").c_str(), (dir / "second name").c_str()), 0);
-    CombineSettings settings{{dir / "gone"}, dir / "out"};
-    ExpectProblem(CheckCombineSettings(settings, OsFileLayer(), kPosix), kError,
-                  "The destination file is one of the files to combine:\r" + (dir / "out"),
-                  SettingsField::OutputFile);
-    EXPECT_EQ(ReadFile(dir / "out"), "older");
-
-    ASSERT_EQ(::unlink((dir / "second name").c_str()), 0);  // a single name: nothing hides
-    EXPECT_TRUE(CheckCombineSettings(settings, OsFileLayer(), kPosix).Passed);
-    EXPECT_FALSE(Exists(dir / "out"));
-}
-
 // The probe of a read-only file must fail and keep its content. Root may write anything, so
 // the check then runs in a child that has become `nobody`.
 TEST_F(PosixCheck, ReadOnlyOutputGivesTheFileMessageAndKeepsItsContent) {
