@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "bench_util.h"
+#include "temp_dir.h"
 #include "window_cases.h"
 
 namespace bench {
@@ -36,30 +37,13 @@ namespace {
 
 // ---- the harness ------------------------------------------------------------------------
 
-// Removes the scratch folder with everything in it, however the run ends.
-class Scratch {
+// The scratch folder, with the aside folder in it, removed however the run ends.
+class Scratch : public partory::testing::TempDir {
   public:
-    explicit Scratch(const std::string& parent) {
-        std::string pattern = parent + "/partory-bench-XXXXXX";
-        if (!::mkdtemp(pattern.data())) Fail("cannot create a scratch folder: " + Errno());
-        path_ = pattern;
-        AddAsideFolder(path_ + "/aside");
+    explicit Scratch(const std::string& parent) : TempDir(parent, "partory-bench") {
+        AddAsideFolder(path() + "/aside");
     }
-    ~Scratch() {
-        DropAsideFolder(path_ + "/aside");
-        try {
-            RemoveTree(path_);
-        } catch (const BenchError& error) {
-            std::fprintf(stderr, "bench: %s\n", error.what());
-        }
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
+    ~Scratch() { DropAsideFolder(path() + "/aside"); }
 };
 
 Config ReadConfig() {

@@ -307,7 +307,7 @@ Row PauseCase(const std::string& folder) {
     settings.Unit = partory::SizeUnit::Kbytes;
     partory::RunState state;
     partory::ResetRunState(state);
-    QuietProgress progress;
+    partory::testing::QuietProgress progress;
     TimerPump pump(state, 2.0);
     partory::RunDivideJob(settings, state, progress, pump, partory::OsFileLayer());
 

@@ -158,12 +158,12 @@ class Window {
 double EngineJob(const std::string& mode, char** argv) {
     partory::RunState state;
     partory::ResetRunState(state);
-    bench::QuietProgress progress;
-    bench::IdlePump pump;
+    partory::testing::QuietProgress progress;
+    partory::testing::IdlePump pump;
     QElapsedTimer clock;
     clock.start();
     if (mode == "divide-engine") {
-        partory::RunDivideJob(bench::DivideSettingsOf(argv + 2), state, progress, pump,
+        partory::RunDivideJob(partory::testing::DivideSettingsOf(argv + 2), state, progress, pump,
                               partory::OsFileLayer());
     } else {
         partory::CombineSettings settings;

@@ -10,9 +10,12 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "faulty_file_layer.h"
 #include "partory/combine_job.h"
 #include "partory/divide_job.h"
 #include "partory/name_template.h"
@@ -27,7 +30,6 @@ namespace fs = std::filesystem;
 
 const std::string kAround = " \t\x01\r\n";  // blanks and control characters
 const std::string kAfter = "\x1f \n\x7f";   // 0x7F is above 32: it must stay
-constexpr const char* kForbiddenLine = "\t\\ / * : ? \" < > |";
 
 std::string DoesNotExist(const std::string& path) {
     return "File \"" + path + "\" does not exist.";
@@ -141,30 +143,6 @@ TEST(BadInput, OddNamesAroundBlanksCombineCorrectly) {
         EXPECT_TRUE(SameBytes(ReadFile(output), "first second"));
         EXPECT_TRUE(SameBytes(ReadFile(inputs[0]), "first "));
         EXPECT_TRUE(SameBytes(ReadFile(inputs[1]), "second"));
-    }
-}
-
-TEST(BadInput, BlankOnlyFieldsGiveTheEmptyFieldMessages) {
-    TempDir dir;
-    WriteFile(dir / "s", "x");
-    for (const std::string& blank : {std::string(""), kAround, std::string("\x01\x02\x1f")}) {
-        DivideSettings divide;
-        divide.SourcePath = blank;
-        EXPECT_EQ(CheckDivideSettings(divide).MessageText, "Please, select a file to divide.");
-        divide.SourcePath = dir / "s";
-        divide.DestinationFolder = blank;
-        EXPECT_EQ(CheckDivideSettings(divide).MessageText,
-                  "Please, select the destination folder.");
-        divide.DestinationFolder = dir.path();
-        divide.NameTemplate = blank;
-        EXPECT_EQ(CheckDivideSettings(divide).MessageText,
-                  "The counter should be specified in the file part.");
-        EXPECT_EQ(divide.NameTemplate, "");
-
-        CombineSettings combine{{dir / "s"}, blank};
-        EXPECT_EQ(CheckCombineSettings(combine).MessageText,
-                  "Please, select the destination file.");
-        EXPECT_EQ(combine.OutputPath, "");
     }
 }
 
@@ -451,93 +429,125 @@ TEST(BadInput, PartThatIsTheSourceUnderAnyNameStopsTheDivideAndKeepsTheSource) {
     }
 }
 
-TEST(BadInput, OutputThatIsAnInputUnderAnyNameIsRefusedAndNothingIsLost) {
-    struct Row {
-        const char* label;
-        std::string output;  // relative to the folder
-        void (*make)(const TempDir&);
-    } rows[] = {
-        {"same path", "in2", [](const TempDir&) {}},
-        {"another spelling", "sub/../in2",
-         [](const TempDir& d) { fs::create_directory(d / "sub"); }},
-        {"symbolic link", "link",
-         [](const TempDir& d) { fs::create_symlink(d / "in2", d / "link"); }},
-        {"hard link", "hard",
-         [](const TempDir& d) { fs::create_hard_link(d / "in2", d / "hard"); }},
-        {"folder through a link", "up/in2",
-         [](const TempDir& d) { fs::create_directory_symlink(d.path(), d / "up"); }},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.label);
-        TempDir dir;
-        WriteFile(dir / "in1", "one");
-        WriteFile(dir / "in2", "two");
-        row.make(dir);
-        const std::string output = dir / row.output;
-        CombineSettings settings{{dir / "in1", dir / "in2"}, output};
-        const SettingsCheckResult check = CheckCombineSettings(settings);
-        EXPECT_FALSE(check.Passed);
-        EXPECT_EQ(check.MessageText,
-                  "The destination file is one of the files to combine:\r" + output);
-        EXPECT_EQ(check.MessageKind, MessageKind::Error);
-        EXPECT_EQ(check.FocusField, SettingsField::OutputFile);
-        EXPECT_TRUE(SameBytes(ReadFile(dir / "in2"), "two"));
-        EXPECT_TRUE(Exists(output));
+// An output that is one of the inputs under any name, through the check and through the job
+// (the window's road is in tst_reliability): refused, and every file kept.
 
-        // The job, given the same settings without the check, refuses too.
-        const Outcome outcome = Combine(settings);
-        EXPECT_FALSE(outcome.succeeded);
-        EXPECT_EQ(outcome.text, "Error while copying a file.");
-        EXPECT_TRUE(SameBytes(ReadFile(dir / "in1"), "one"));
-        EXPECT_TRUE(SameBytes(ReadFile(dir / "in2"), "two"));
-        EXPECT_TRUE(Exists(output));
-    }
+enum class Road { Check, Job };
+
+struct InputAsOutputRow {
+    const char* name;
+    std::string output;  // below the folder of in1, in2 and in3
+    void (*make)(const TempDir&);
+    int failedLook = 0;  // the look at a path that fails, counted from 1; 0: none
+    std::vector<std::string> inputs = {"in1", "in2", "in3"};
+    bool refused = true;
+};
+
+void PrintTo(const InputAsOutputRow& row, std::ostream* out) {
+    *out << row.name;
 }
+
+void NoLinks(const TempDir&) {}
+void HardLinkToIn1(const TempDir& d) {
+    fs::create_hard_link(d / "in1", d / "hard1");
+}
+void HardLinkToIn2(const TempDir& d) {
+    fs::create_hard_link(d / "in2", d / "hard2");
+}
+void OutputOfTwoNames(const TempDir& d) {
+    WriteFile(d / "out", "older");
+    fs::create_hard_link(d / "out", d / "second name");
+}
+
+const InputAsOutputRow kInputAsOutputRows[] = {
+    {"SamePathOfTheFirst", "in1", NoLinks},
+    {"SamePathOfTheLast", "in3", NoLinks},
+    {"DotsAndDoubleSlashes", ".//./in1", NoLinks},
+    {"ThroughAParentFolder", "sub/../in3",
+     [](const TempDir& d) { fs::create_directory(d / "sub"); }},
+    {"SymbolicLinkToTheFirst", "soft1",
+     [](const TempDir& d) { fs::create_symlink(d / "in1", d / "soft1"); }},
+    {"SymbolicLinkToTheLast", "soft3",
+     [](const TempDir& d) { fs::create_symlink(d / "in3", d / "soft3"); }},
+    {"HardLinkToTheMiddle", "hard2", HardLinkToIn2},
+    {"HardLinkToTheLast", "hard3",
+     [](const TempDir& d) { fs::create_hard_link(d / "in3", d / "hard3"); }},
+    {"FolderThroughALink", "up/in2",
+     [](const TempDir& d) { fs::create_directory_symlink(d.path(), d / "up"); }},
+    // One failing look must not let the output that an input is be cut.
+    {"HardLinkToTheFirstWhenLook2Fails", "hard1", HardLinkToIn1, 2},
+    {"HardLinkToTheFirstWhenLook3Fails", "hard1", HardLinkToIn1, 3},
+    {"HardLinkToTheMiddleWhenLook2Fails", "hard2", HardLinkToIn2, 2},
+    // An input that cannot be examined could be an output of more than one name; an output of
+    // one name is used, and the input fails in its turn.
+    {"OutputOfTwoNamesAndAnInputGone", "out", OutputOfTwoNames, 0, {"in1", "gone"}},
+    {"OutputOfOneNameAndAnInputGone",
+     "out",
+     [](const TempDir& d) { WriteFile(d / "out", "older"); },
+     0,
+     {"in1", "gone"},
+     false},
+};
+
+class InputAsOutput : public ::testing::TestWithParam<std::tuple<InputAsOutputRow, Road>> {};
+
+TEST_P(InputAsOutput, IsRefusedAndEveryFileKept) {
+    const auto& [row, road] = GetParam();
+    TempDir dir;
+    const std::vector<std::string> bytes = {"one", "two", "three"};
+    for (int i = 0; i < 3; ++i) WriteFile(dir / ("in" + std::to_string(i + 1)), bytes[i]);
+    row.make(dir);
+    const std::string output = dir / row.output;
+    CombineSettings settings{{}, output};
+    for (const std::string& input : row.inputs) settings.InputPaths.push_back(dir / input);
+    FaultyFileLayer files;
+    if (row.failedLook > 0) files.FailOp(FileOp::StatusOfPath, row.failedLook);
+    const int descriptors = OpenDescriptorCount();
+
+    if (road == Road::Check) {
+        const SettingsCheckResult check = CheckCombineSettings(settings, files);
+        EXPECT_EQ(check.Passed, !row.refused);
+        if (row.refused) {
+            EXPECT_EQ(check.MessageText,
+                      "The destination file is one of the files to combine:\r" + output);
+            EXPECT_EQ(check.MessageKind, MessageKind::Error);
+            EXPECT_EQ(check.FocusField, SettingsField::OutputFile);
+        }
+        EXPECT_EQ(Exists(output), row.refused);
+    } else {
+        RunState state;
+        RecordingProgress progress;
+        ScriptedPump pump;
+        RunCombineJob(settings, state, progress, pump, files);
+        EXPECT_FALSE(state.Succeeded);
+        EXPECT_TRUE(state.Stopped);
+        EXPECT_EQ(state.ResultText, "Error while copying a file.");
+        if (row.refused) {
+            EXPECT_TRUE(progress.calls.empty());
+        } else {  // failed at the missing input
+            EXPECT_EQ(progress.position(), 1);
+            EXPECT_TRUE(SameBytes(ReadFile(output), "one"));
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(SameBytes(ReadFile(dir / ("in" + std::to_string(i + 1))), bytes[i]));
+    }
+    if (row.refused && Exists(dir / "out")) {
+        EXPECT_TRUE(SameBytes(ReadFile(dir / "out"), "older"));
+    }
+    EXPECT_EQ(OpenDescriptorCount(), descriptors) << "a file was left open";
+}
+
+INSTANTIATE_TEST_SUITE_P(BothRoads, InputAsOutput,
+                         ::testing::Combine(::testing::ValuesIn(kInputAsOutputRows),
+                                            ::testing::Values(Road::Check, Road::Job)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) == Road::Check ? "_Check" : "_Job");
+                         });
 
 // ---------------------------------------------------------------------------------------------
 // Templates.
-
-TEST(BadInput, EachForbiddenCharacterGivesTheForbiddenMessageAndMakesNoPart) {
-    TempDir dir;
-    WriteFile(dir / "source.bin", "x");
-    for (char c : std::string("\\/*:?\"<>|")) {
-        for (const std::string& shape :
-             {std::string("P[COUNTER]") + c, c + std::string("[COUNTER]"), std::string(1, c)}) {
-            SCOPED_TRACE(shape);
-            DivideSettings settings;
-            settings.SourcePath = dir / "source.bin";
-            settings.DestinationFolder = dir / "parts";
-            settings.NameTemplate = " " + shape + "\t";
-            const SettingsCheckResult check = CheckDivideSettings(settings);
-            EXPECT_FALSE(check.Passed);
-            EXPECT_EQ(
-                check.MessageText,
-                std::string("Any of the following characters are forbidden:\r") + kForbiddenLine);
-            EXPECT_EQ(check.MessageKind, MessageKind::Error);
-            EXPECT_EQ(check.FocusField, SettingsField::NameTemplate);
-            EXPECT_EQ(settings.NameTemplate, shape);
-            EXPECT_TRUE(fs::is_empty(dir / "parts"));  // the folder is made, nothing in it
-        }
-    }
-}
-
-TEST(BadInput, CounterNotWrittenExactlyGivesTheCounterMessage) {
-    TempDir dir;
-    WriteFile(dir / "source.bin", "x");
-    for (const char* nameTemplate : {"P[counter]", "P[Counter]", "P[COUNTER", "P COUNTER]",
-                                     "P[ COUNTER]", "P[COUNTER ]", "P[C0UNTER]"}) {
-        SCOPED_TRACE(nameTemplate);
-        DivideSettings settings;
-        settings.SourcePath = dir / "source.bin";
-        settings.DestinationFolder = dir.path();
-        settings.NameTemplate = nameTemplate;
-        const SettingsCheckResult check = CheckDivideSettings(settings);
-        EXPECT_FALSE(check.Passed);
-        EXPECT_EQ(check.MessageText, "The counter should be specified in the file part.");
-        EXPECT_EQ(check.MessageKind, MessageKind::Information);
-        EXPECT_EQ(check.FocusField, SettingsField::NameTemplate);
-    }
-}
 
 // A template without the counter given to the job directly: every part has the same name, so
 // each part replaces the one before; the job must still neither crash nor touch the source.

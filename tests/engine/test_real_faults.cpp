@@ -397,14 +397,16 @@ struct CliRun {
     std::string output;
 };
 
-CliRun RunJobCli(const std::string& strace, const std::vector<std::string>& args) {
+// Runs partory_job_run under strace; `args` name the job, its result is reported on stdout.
+CliRun RunJobCli(const std::string& strace, std::vector<std::string> args) {
+    args.push_back("--report");
     // LeakSanitizer cannot run under ptrace; the sanitizer build turns it off for this run.
     // Appended piece by piece: g++ 12 sees a false overlap in a chain of operator+ here.
     std::string command = "ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\" ";
     command += "strace -o /dev/null ";
     command += strace;
     command += ' ';
-    command += Quote(PARTORY_JOB_CLI);
+    command += Quote(PARTORY_JOB_RUN);
     for (const auto& arg : args) command += " " + Quote(arg);
     CliRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
@@ -436,8 +438,8 @@ TEST_F(Strace, FailedKernelCopyOfPart2EndsTheDivide) {
     const CliRun run =
         RunJobCli("-P " + Quote(dir / "P2.bin") +
                       " -e trace=copy_file_range -e inject=copy_file_range:error=EIO",
-                  {"divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "200", "kbytes"});
-    EXPECT_EQ(run.exitCode, 1);
+                  {"--divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "204800"});
+    EXPECT_EQ(run.exitCode, 3);
     EXPECT_EQ(run.output, std::string(kDivisionError) + "\n1\n");
     EXPECT_TRUE(SameBytes(ReadFile(dir / "P1.bin"), bytes.substr(0, kKernelPart)));
     EXPECT_TRUE(SameBytes(ReadFile(dir / "P2.bin"), ""));
@@ -451,7 +453,7 @@ TEST_F(Strace, KernelCopyRefusedForPart2IsReadAndWritten) {
     const CliRun run =
         RunJobCli("-P " + Quote(dir / "P2.bin") +
                       " -e trace=copy_file_range -e inject=copy_file_range:error=EXDEV",
-                  {"divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "200", "kbytes"});
+                  {"--divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "204800"});
     EXPECT_EQ(run.exitCode, 0) << run.output;
     for (std::size_t p = 1; p <= 3; ++p) {
         EXPECT_TRUE(SameBytes(ReadFile(dir / ("P" + std::to_string(p) + ".bin")),
@@ -469,8 +471,8 @@ TEST_F(Strace, FullDiskOnTheFallbackWriteOfPart2EndsTheDivide) {
         RunJobCli("-P " + Quote(dir / "P2.bin") +
                       " -e trace=copy_file_range,write -e inject=copy_file_range:error=EXDEV"
                       " -e inject=write:error=ENOSPC",
-                  {"divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "200", "kbytes"});
-    EXPECT_EQ(run.exitCode, 1);
+                  {"--divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "204800"});
+    EXPECT_EQ(run.exitCode, 3);
     EXPECT_EQ(run.output, std::string(kDivisionError) + "\n1\n");
     EXPECT_TRUE(SameBytes(ReadFile(dir / "P1.bin"), bytes.substr(0, kKernelPart)));
     EXPECT_TRUE(SameBytes(ReadFile(dir / "P2.bin"), ""));
@@ -478,18 +480,18 @@ TEST_F(Strace, FullDiskOnTheFallbackWriteOfPart2EndsTheDivide) {
 }
 
 TEST_F(Strace, FailedCopyOfInput3EndsTheCombineAfterInput2) {
-    std::vector<std::string> args = {"combine", dir / "out"};
-    std::string firstTwo;
+    std::string firstTwo, list;
     for (int i = 1; i <= 4; ++i) {
         WriteFile(dir / ("in" + std::to_string(i)), PatternBytes(20000, i));
         if (i <= 2) firstTwo += PatternBytes(20000, i);
-        args.push_back(dir / ("in" + std::to_string(i)));
+        list += dir / ("in" + std::to_string(i) + "\n");
     }
+    WriteFile(dir / "list", list);
     const CliRun run =
         RunJobCli("-P " + Quote(dir / "in3") +
                       " -e trace=copy_file_range -e inject=copy_file_range:error=ENOSPC",
-                  args);
-    EXPECT_EQ(run.exitCode, 1);
+                  {"--combine", dir / "list", dir / "out"});
+    EXPECT_EQ(run.exitCode, 3);
     EXPECT_EQ(run.output, std::string(kCopyError) + "\n2\n");
     EXPECT_TRUE(SameBytes(ReadFile(dir / "out"), firstTwo));
     for (int i = 1; i <= 4; ++i) {
@@ -510,14 +512,15 @@ TEST_F(Strace, WriteBackErrorHeardAtTheFlushEndsEitherJob) {
 
     const CliRun divide =
         RunJobCli("-e trace=syncfs -e inject=syncfs:error=EIO",
-                  {"divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "200", "kbytes"});
-    EXPECT_EQ(divide.exitCode, 1);
+                  {"--divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "204800"});
+    EXPECT_EQ(divide.exitCode, 3);
     EXPECT_EQ(divide.output, std::string(kDivisionError) + "\n3\n");
     EXPECT_TRUE(SameBytes(ReadFile(dir / "P3.bin"), bytes.substr(2 * kKernelPart)));
 
+    WriteFile(dir / "list", dir / "P1.bin\n" + dir / "P2.bin\n");
     const CliRun combine = RunJobCli("-e trace=fsync -e inject=fsync:error=EIO",
-                                     {"combine", dir / "out", dir / "P1.bin", dir / "P2.bin"});
-    EXPECT_EQ(combine.exitCode, 1);
+                                     {"--combine", dir / "list", dir / "out"});
+    EXPECT_EQ(combine.exitCode, 3);
     EXPECT_EQ(combine.output, std::string(kCopyError) + "\n2\n");
     EXPECT_TRUE(SameBytes(ReadFile(dir / "out"), bytes.substr(0, 2 * kKernelPart)));
 }
@@ -528,7 +531,7 @@ TEST_F(Strace, WithoutAnInjectedFaultTheCliJobSucceeds) {
     WriteFile(dir / "source.bin", bytes);
     const CliRun run =
         RunJobCli("-e trace=copy_file_range",
-                  {"divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "1", "kbytes"});
+                  {"--divide", dir / "source.bin", dir.path(), "P[COUNTER].bin", "1024"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.output, "3 file(s) sucessfully created!\n3\n");
     EXPECT_TRUE(SameBytes(ReadFile(dir / "P3.bin"), bytes.substr(2048)));

@@ -7,6 +7,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "faulty_file_layer.h"
@@ -48,7 +49,7 @@ void ExpectProblem(const SettingsCheckResult& result, MessageKind kind, const st
 // ---- Divide check, Windows syntax, on a disk in memory ----
 
 struct DivideRow {
-    const char* name;
+    std::string name;
     DivideSettings in;
     bool passed;
     MessageKind kind;
@@ -76,9 +77,10 @@ TEST_P(DivideCheckTable, MessageFocusAndTidiedFields) {
     MemoryFileLayer disk;
     disk.AddFolder("C:\\docs");
     disk.AddFile("C:\\docs\\report.pdf", "pdf");
+    FaultyFileLayer files(disk);
     DivideSettings settings = row.in;
 
-    SettingsCheckResult result = CheckDivideSettings(settings, disk, kWin);
+    SettingsCheckResult result = CheckDivideSettings(settings, files, kWin);
 
     if (row.passed) {
         EXPECT_TRUE(result.Passed) << result.MessageText;
@@ -88,6 +90,10 @@ TEST_P(DivideCheckTable, MessageFocusAndTidiedFields) {
     EXPECT_EQ(settings.SourcePath, row.tidied.SourcePath);
     EXPECT_EQ(settings.DestinationFolder, row.tidied.DestinationFolder);
     EXPECT_EQ(settings.NameTemplate, row.tidied.NameTemplate);
+    for (FileOp op : files.log()) {
+        EXPECT_TRUE(op == FileOp::StatusOfPath || op == FileOp::CreateFolder)
+            << testing::FileOpName(op);
+    }
 }
 
 const std::string kSrc = "C:\\docs\\report.pdf";
@@ -136,15 +142,45 @@ INSTANTIATE_TEST_SUITE_P(
                   kNone, Divide(kSrc, "C:\\docs", "[COUNTER][COUNTER]")}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DivideCheck, EachForbiddenCharacterGivesTheSameMessage) {
+// Each forbidden character at the end, at the start, alone and inside a template with blanks
+// around it; a counter not written exactly; fields of blanks and control characters only.
+std::vector<DivideRow> TemplateAndBlankRows() {
+    std::vector<DivideRow> rows;
+    const std::string kCounterMessage = "The counter should be specified in the file part.";
     for (char c : std::string("\\/*:?\"<>|")) {
-        MemoryFileLayer disk;
-        disk.AddFile(kSrc);
-        DivideSettings settings = Divide(kSrc, "C:", std::string("P") + c + "[COUNTER]");
-        ExpectProblem(CheckDivideSettings(settings, disk, kWin), kError, kForbiddenMessage,
-                      kTemplate);
+        const std::string shapes[] = {std::string("P[COUNTER]") + c, c + std::string("[COUNTER]"),
+                                      std::string(1, c), std::string("P") + c + "[COUNTER]"};
+        const char* where[] = {"AtTheEnd", "AtTheStart", "Alone", "Inside"};
+        for (int i = 0; i < 4; ++i) {
+            rows.push_back({"Forbidden" + std::to_string(int(c)) + where[i],
+                            Divide(kSrc, "C:\\docs", " " + shapes[i] + "\t"), false, kError,
+                            kForbiddenMessage, kTemplate, Divide(kSrc, "C:\\docs", shapes[i])});
+        }
     }
+    int n = 0;
+    for (const char* counter :
+         {"P[Counter]", "P[COUNTER", "P COUNTER]", "P[ COUNTER]", "P[COUNTER ]", "P[C0UNTER]"}) {
+        rows.push_back({"CounterMisspelt" + std::to_string(++n), Divide(kSrc, "C:\\docs", counter),
+                        false, kInfo, kCounterMessage, kTemplate,
+                        Divide(kSrc, "C:\\docs", counter)});
+    }
+    const std::pair<const char*, const char*> blanks[] = {
+        {"Empty", ""}, {"BlanksAndControls", " \t\x01\r\n"}, {"ControlsOnly", "\x01\x02\x1f"}};
+    for (const auto& [suffix, blank] : blanks) {
+        rows.push_back({std::string("Source") + suffix, Divide(blank, "C:\\docs", kTpl), false,
+                        kInfo, "Please, select a file to divide.", kSource,
+                        Divide("", "C:\\docs", kTpl)});
+        rows.push_back({std::string("Folder") + suffix, Divide(kSrc, blank, kTpl), false, kInfo,
+                        "Please, select the destination folder.", kFolder, Divide(kSrc, "", kTpl)});
+        rows.push_back({std::string("Template") + suffix, Divide(kSrc, "C:\\docs", blank), false,
+                        kInfo, kCounterMessage, kTemplate, Divide(kSrc, "C:\\docs", "")});
+    }
+    return rows;
 }
+
+INSTANTIATE_TEST_SUITE_P(TemplatesAndBlanks, DivideCheckTable,
+                         ::testing::ValuesIn(TemplateAndBlankRows()),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(DivideCheck, MissingFolderIsCreatedWithParentsAndStaysWhenTheTemplateFails) {
     MemoryFileLayer disk;
@@ -228,6 +264,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "Please, select files to combine.",
                    "  "},
         CombineRow{"OutputBlank", kInputs, " \t ", false, kInfo,
+                   "Please, select the destination file.", ""},
+        CombineRow{"OutputEmpty", kInputs, "", false, kInfo, "Please, select the destination file.",
+                   ""},
+        CombineRow{"OutputControlsOnly", kInputs, " \t\x01\r\n\x02\x1f", false, kInfo,
                    "Please, select the destination file.", ""},
         CombineRow{"BareFileName", kInputs, " all.bin ", false, kError,
                    "Unable to create the following directory:\rall.bin", "all.bin"},
@@ -390,50 +430,6 @@ TEST_F(PosixCheck, BareFileNameGivesTheDirectoryMessage) {
     ExpectProblem(CheckCombineSettings(settings, OsFileLayer(), kPosix), kError,
                   "Unable to create the following directory:\rout.bin", SettingsField::OutputFile);
     EXPECT_FALSE(Exists("out.bin"));
-}
-
-TEST_F(PosixCheck, OutputThatIsAnInputIsRefusedAndNothingTouched) {
-    WriteFile(dir / "a", "first");
-    WriteFile(dir / "b", "second");
-    ASSERT_EQ(::link((dir / "b").c_str(), (dir / "hard").c_str()), 0);
-    ASSERT_EQ(::symlink((dir / "a").c_str(), (dir / "soft").c_str()), 0);
-    for (std::string output : {dir / "a", dir / "hard", dir / "soft", dir.path() + "//./b"}) {
-        CombineSettings settings{{dir / "a", dir / "b"}, output};
-        ExpectProblem(CheckCombineSettings(settings, OsFileLayer(), kPosix), kError,
-                      "The destination file is one of the files to combine:\r" + output,
-                      SettingsField::OutputFile);
-        EXPECT_TRUE(Exists(output)) << output;
-        EXPECT_EQ(ReadFile(dir / "a"), "first") << output;
-        EXPECT_EQ(ReadFile(dir / "b"), "second") << output;
-    }
-}
-
-TEST_F(PosixCheck, OutputLinkedToAnInputStaysRefusedWhenOneLookFails) {
-    WriteFile(dir / "a", "first");
-    ASSERT_EQ(::link((dir / "a").c_str(), (dir / "out").c_str()), 0);
-    for (int occurrence : {2, 3}) {  // after the folder: the output's look, the input's look
-        FaultyFileLayer files;
-        files.FailOp(FileOp::StatusOfPath, occurrence);
-        CombineSettings settings{{dir / "a"}, dir / "out"};
-        ExpectProblem(CheckCombineSettings(settings, files, kPosix), kError,
-                      "The destination file is one of the files to combine:\r" + (dir / "out"),
-                      SettingsField::OutputFile);
-        EXPECT_EQ(ReadFile(dir / "out"), "first") << occurrence;
-    }
-}
-
-TEST_F(PosixCheck, InputThatCannotBeExaminedKeepsAnOutputWithAnotherName) {
-    WriteFile(dir / "out", "older");
-    ASSERT_EQ(::link((dir / "out").c_str(), (dir / "second name").c_str()), 0);
-    CombineSettings settings{{dir / "gone"}, dir / "out"};
-    ExpectProblem(CheckCombineSettings(settings, OsFileLayer(), kPosix), kError,
-                  "The destination file is one of the files to combine:\r" + (dir / "out"),
-                  SettingsField::OutputFile);
-    EXPECT_EQ(ReadFile(dir / "out"), "older");
-
-    ASSERT_EQ(::unlink((dir / "second name").c_str()), 0);  // a single name: nothing hides
-    EXPECT_TRUE(CheckCombineSettings(settings, OsFileLayer(), kPosix).Passed);
-    EXPECT_FALSE(Exists(dir / "out"));
 }
 
 // The probe of a read-only file must fail and keep its content. Root may write anything, so

@@ -12,9 +12,12 @@
 
 namespace partory::testing {
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "partory-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+TempDir::TempDir(const std::string& parent, std::string_view prefix) {
+    std::string pattern = parent.empty() ? std::filesystem::temp_directory_path().string() : parent;
+    pattern += '/';
+    pattern += prefix;
+    pattern += "-XXXXXX";
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a folder " + pattern);
     path_ = pattern;
 }
 

@@ -12,10 +12,11 @@
 
 namespace partory::testing {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
+// A fresh folder under `parent` (the system's temporary folder when empty), removed with
+// everything in it.
 class TempDir {
   public:
-    TempDir();
+    explicit TempDir(const std::string& parent = {}, std::string_view prefix = "partory-test");
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

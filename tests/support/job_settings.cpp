@@ -3,16 +3,16 @@
 
 #include <cstdlib>
 
-namespace bench {
+namespace partory::testing {
 
-partory::DivideSettings DivideSettingsOf(const char* const* words) {
-    partory::DivideSettings settings;
+DivideSettings DivideSettingsOf(const char* const* words) {
+    DivideSettings settings;
     settings.SourcePath = words[0];
     settings.DestinationFolder = words[1];
     settings.NameTemplate = words[2];
     settings.PartSizeValue = std::strtod(words[3], nullptr);
-    settings.Unit = partory::SizeUnit::Bytes;
+    settings.Unit = SizeUnit::Bytes;
     return settings;
 }
 
-}  // namespace bench
+}  // namespace partory::testing

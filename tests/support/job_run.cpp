@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One job without a window, as the window would run it: the Partory side of the benchmark's
-// engine cases, a program of its own so that a run starts as cat and split do.
+// engine cases, a program of its own so that a run starts as cat and split do, and the real
+// process that tests trace with strace.
 //
-//     partory_job_run --divide <source> <folder> <template> <part bytes> [--rss]
-//     partory_job_run --combine <list file> <output> [--rss]
+//     partory_job_run --divide <source> <folder> <template> <part bytes> [--report] [--rss]
+//     partory_job_run --combine <list file> <output> [--report] [--rss]
 //
-// --rss prints the peak resident memory in KiB once the job is done.
+// --report prints the result text and the last progress position; --rss the peak resident
+// memory in KiB once the job is done. Exits 0 when the job succeeded, 3 when it failed, 2 on a
+// usage error.
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,18 +40,25 @@ std::vector<std::string> Lines(const char* path) {
     return lines;
 }
 
+// Takes `flag` off the end of the arguments when it is there.
+bool TakeLast(int& argc, char** argv, const char* flag) {
+    if (argc <= 2 || std::strcmp(argv[argc - 1], flag) != 0) return false;
+    --argc;
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool reportRss = argc > 2 && std::strcmp(argv[argc - 1], "--rss") == 0;
-    if (reportRss) --argc;
+    const bool reportRss = TakeLast(argc, argv, "--rss");
+    const bool report = TakeLast(argc, argv, "--report");
     partory::RunState state;
     partory::ResetRunState(state);
-    bench::QuietProgress progress;
-    bench::IdlePump pump;
+    partory::testing::QuietProgress progress;
+    partory::testing::IdlePump pump;
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "--divide" && argc == 6) {
-        partory::RunDivideJob(bench::DivideSettingsOf(argv + 2), state, progress, pump,
+        partory::RunDivideJob(partory::testing::DivideSettingsOf(argv + 2), state, progress, pump,
                               partory::OsFileLayer());
     } else if (mode == "--combine" && argc == 4) {
         partory::CombineSettings settings;
@@ -58,6 +68,10 @@ int main(int argc, char** argv) {
     } else {
         std::fprintf(stderr, "partory_job_run: unknown job %s\n", mode.c_str());
         return 2;
+    }
+    if (report) {
+        std::printf("%s\n%lld\n", state.ResultText.c_str(),
+                    static_cast<long long>(progress.position()));
     }
     if (!state.Succeeded) {
         std::fprintf(stderr, "partory_job_run: the job failed: %s\n", state.ResultText.c_str());
