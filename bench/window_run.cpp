@@ -21,7 +21,6 @@
 //
 // The window runs on the platform that QT_QPA_PLATFORM names (offscreen when unset).
 
-#include <dirent.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -53,6 +52,7 @@
 #include "partory/divide_job.h"
 #include "platform/event_pump.h"
 #include "platform/user_dialogs.h"
+#include "temp_dir.h"
 #include "text/fonts.h"
 #include "widgets/animation_control.h"
 #include "widgets/browse_edit.h"
@@ -82,16 +82,6 @@ long ResidentKiB() {
         if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
     }
     return -1;
-}
-
-int OpenDescriptors() {
-    int count = 0;
-    if (DIR* dir = ::opendir("/proc/self/fd")) {
-        while (dirent* entry = ::readdir(dir)) count += entry->d_name[0] != '.';
-        ::closedir(dir);
-        --count;  // the listing's own
-    }
-    return count;
 }
 
 // The window, opened as a user finds it: shown, activated, on the task page.
@@ -337,14 +327,14 @@ int Soak(const QString& folder, int jobs) {
         window.start();
         window.startOver();
         QCoreApplication::processEvents();
-        if (job == 2) descriptorsAtStart = OpenDescriptors();
+        if (job == 2) descriptorsAtStart = partory::testing::OpenDescriptorCount();
         if (job == 10) {
             rssAt10 = ResidentKiB();
-            descriptorsAt10 = OpenDescriptors();
+            descriptorsAt10 = partory::testing::OpenDescriptorCount();
         }
     }
     const long rssAtEnd = ResidentKiB();
-    const int descriptorsAtEnd = OpenDescriptors();
+    const int descriptorsAtEnd = partory::testing::OpenDescriptorCount();
     std::printf(
         "soak: %d jobs; after job 10: %.1f MiB, %d descriptors; after job %d: %.1f MiB, "
         "%d descriptors (%d after job 2)\n",
